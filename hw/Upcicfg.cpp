@@ -11,7 +11,9 @@ constexpr std::uint32_t kLowWordMask = 0x0000FFFF;
 constexpr std::uint32_t kByte0Mask = 0x000000FF;
 
 // Where a part of the dword sits in the data window.
-constexpr std::uint32_t window(std::uint32_t byte) { return kPciConfigData + byte; }
+constexpr std::uint32_t window(std::uint32_t byte) {
+    return kPciConfigData + byte;
+}
 
 std::uint32_t in_delayed(std::uint32_t (*in)(std::uint32_t), std::uint32_t port) {
     const std::uint32_t value = in(port);

@@ -5,7 +5,7 @@ namespace {
 
 // Answers like an ISA bus where nothing decodes the port.
 class NullBackend final : public PortBackend {
-public:
+  public:
     std::uint8_t in8(std::uint16_t) override { return 0xFF; }
     std::uint16_t in16(std::uint16_t) override { return 0xFFFF; }
     std::uint32_t in32(std::uint16_t) override { return 0xFFFFFFFF; }
@@ -17,11 +17,15 @@ public:
 NullBackend null_backend;
 PortBackend* backend = &null_backend;
 
-std::uint16_t port_of(std::uint32_t port) { return static_cast<std::uint16_t>(port & 0xFFFF); }
+std::uint16_t port_of(std::uint32_t port) {
+    return static_cast<std::uint16_t>(port & 0xFFFF);
+}
 
 }  // namespace
 
-PortBackend& current_backend() { return *backend; }
+PortBackend& current_backend() {
+    return *backend;
+}
 
 PortBackend* set_backend(PortBackend* next) {
     PortBackend* previous = backend;
@@ -29,9 +33,15 @@ PortBackend* set_backend(PortBackend* next) {
     return previous == &null_backend ? nullptr : previous;
 }
 
-std::uint32_t io_in8(std::uint32_t port) { return backend->in8(port_of(port)); }
-std::uint32_t io_in16(std::uint32_t port) { return backend->in16(port_of(port)); }
-std::uint32_t io_in32(std::uint32_t port) { return backend->in32(port_of(port)); }
+std::uint32_t io_in8(std::uint32_t port) {
+    return backend->in8(port_of(port));
+}
+std::uint32_t io_in16(std::uint32_t port) {
+    return backend->in16(port_of(port));
+}
+std::uint32_t io_in32(std::uint32_t port) {
+    return backend->in32(port_of(port));
+}
 
 void io_out8(std::uint32_t port, std::uint32_t value) {
     backend->out8(port_of(port), static_cast<std::uint8_t>(value));
@@ -39,6 +49,8 @@ void io_out8(std::uint32_t port, std::uint32_t value) {
 void io_out16(std::uint32_t port, std::uint32_t value) {
     backend->out16(port_of(port), static_cast<std::uint16_t>(value));
 }
-void io_out32(std::uint32_t port, std::uint32_t value) { backend->out32(port_of(port), value); }
+void io_out32(std::uint32_t port, std::uint32_t value) {
+    backend->out32(port_of(port), value);
+}
 
 }  // namespace ynvex::hw

@@ -13,7 +13,7 @@
 namespace ynvex::hw {
 
 class PortBackend {
-public:
+  public:
     virtual ~PortBackend() = default;
     virtual std::uint8_t in8(std::uint16_t port) = 0;
     virtual std::uint16_t in16(std::uint16_t port) = 0;
@@ -33,13 +33,13 @@ PortBackend* set_backend(PortBackend* backend);
 // Installs a backend for the lifetime of the object and restores the previous
 // one afterwards; this is how a test puts a simulated mainboard under the code.
 class ScopedPortBackend {
-public:
+  public:
     explicit ScopedPortBackend(PortBackend& backend) : previous_(set_backend(&backend)) {}
     ~ScopedPortBackend() { set_backend(previous_); }
     ScopedPortBackend(const ScopedPortBackend&) = delete;
     ScopedPortBackend& operator=(const ScopedPortBackend&) = delete;
 
-private:
+  private:
     PortBackend* previous_;
 };
 
@@ -57,6 +57,8 @@ void io_out32(std::uint32_t port, std::uint32_t value);
 inline constexpr std::uint32_t kDelayPort = 0xEB;
 
 // One delay write: the low byte of the value just transferred goes to 0xEB.
-inline void io_delay(std::uint32_t value) { io_out8(kDelayPort, value); }
+inline void io_delay(std::uint32_t value) {
+    io_out8(kDelayPort, value);
+}
 
 }  // namespace ynvex::hw

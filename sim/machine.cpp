@@ -72,7 +72,8 @@ std::uint32_t Machine::read(std::uint16_t port, int width) {
             const int byte = port - kConfigDataPort + i;
             std::uint32_t part = 0xFF;
             if (function != nullptr && byte < 4) {
-                part = function->config_read(static_cast<std::uint8_t>((config_address_ & 0xFC) + byte));
+                part = function->config_read(
+                    static_cast<std::uint8_t>((config_address_ & 0xFC) + byte));
             }
             value = value << 8 | part;
         }

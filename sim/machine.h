@@ -36,7 +36,7 @@ std::string format_access(const Access& access);
 // Something on the I/O bus that decodes some ports (an SMBus host
 // controller, a Super I/O chip, an output port).
 class IoDevice {
-public:
+  public:
     virtual ~IoDevice() = default;
     virtual bool decodes(std::uint16_t port) const = 0;
     virtual std::uint32_t io_read(std::uint16_t port, int width) = 0;
@@ -44,7 +44,7 @@ public:
 };
 
 class Machine final : public hw::PortBackend {
-public:
+  public:
     Machine() = default;
     Machine(const Machine&) = delete;
     Machine& operator=(const Machine&) = delete;
@@ -84,7 +84,7 @@ public:
     void out16(std::uint16_t port, std::uint16_t value) override;
     void out32(std::uint16_t port, std::uint32_t value) override;
 
-private:
+  private:
     void place(std::uint8_t bus, std::uint8_t dev, std::uint8_t func,
                std::unique_ptr<PciFunction> function);
     std::uint32_t read(std::uint16_t port, int width);

@@ -12,7 +12,9 @@ PciFunction::PciFunction(std::uint32_t id_key, std::uint8_t revision) {
     }
 }
 
-std::uint8_t PciFunction::config_read(std::uint8_t offset) { return space_[offset]; }
+std::uint8_t PciFunction::config_read(std::uint8_t offset) {
+    return space_[offset];
+}
 
 void PciFunction::config_write(std::uint8_t offset, std::uint8_t value) {
     const std::uint8_t mask = write_mask_[offset];
@@ -32,8 +34,8 @@ void PciFunction::poke32(std::uint8_t offset, std::uint32_t value) {
 }
 
 std::uint16_t PciFunction::peek16(std::uint8_t offset) const {
-    return static_cast<std::uint16_t>(space_[offset] |
-                                      space_[static_cast<std::uint8_t>(offset + 1)] << 8);
+    return static_cast<std::uint16_t>(space_[offset] | space_[static_cast<std::uint8_t>(offset + 1)]
+                                                           << 8);
 }
 
 std::uint32_t PciFunction::peek32(std::uint8_t offset) const {

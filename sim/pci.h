@@ -17,7 +17,7 @@ inline constexpr std::uint8_t kCfgHeaderType = 0x0E;
 inline constexpr std::uint8_t kHeaderMultiFunction = 0x80;
 
 class PciFunction {
-public:
+  public:
     // id_key: device ID in bits 31..16, vendor ID in bits 15..0.
     explicit PciFunction(std::uint32_t id_key, std::uint8_t revision = 0);
     virtual ~PciFunction() = default;
@@ -49,7 +49,7 @@ public:
 
     std::uint32_t id_key() const { return peek32(kCfgVendorId); }
 
-private:
+  private:
     std::array<std::uint8_t, 256> space_{};
     std::array<std::uint8_t, 256> write_mask_{};
     bool hidden_ = false;

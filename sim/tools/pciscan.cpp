@@ -28,13 +28,15 @@ int main() {
                         static_cast<unsigned>(key >> 16),
                         static_cast<unsigned>(SMBrd_rid(dev, func)));
             if (key == 0x71138086) {
-                std::printf("  SMBus base 0x%04x", static_cast<unsigned>(SMBrdwo_bad(dev, func, 0x90)));
+                std::printf("  SMBus base 0x%04x",
+                            static_cast<unsigned>(SMBrdwo_bad(dev, func, 0x90)));
             }
             std::printf("\n");
             const bool multi = (PCIcfg_rdb2(0, dev, 0, 0x0C) & 0x80) != 0;
             if (func == 0 && !multi) break;
         }
     }
-    std::printf("%zu port accesses, %zu delay writes\n", board.trace().size(), board.delay_writes());
+    std::printf("%zu port accesses, %zu delay writes\n", board.trace().size(),
+                board.delay_writes());
     return 0;
 }

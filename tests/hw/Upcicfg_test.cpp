@@ -12,7 +12,7 @@ using sim::Access;
 using sim::Dir;
 
 class PciConfigTest : public ::testing::Test {
-protected:
+  protected:
     PciConfigTest() {
         lpc_ = &board_.add_pci(0, 31, 0, 0x24408086u);
         lpc_->poke32(0xF0, 0x12345678);
@@ -125,10 +125,10 @@ TEST_F(PciConfigTest, FieldsAreMaskedAndNeverSpill) {
     struct {
         std::uint32_t bus, dev, func, reg, address;
     } cases[] = {
-        {0, 33, 0, 0, 0x80000800},          // device 33 is device 1
-        {0, 0, 9, 0, 0x80000100},           // function 9 is function 1
-        {0x1FF, 0, 0, 0, 0x80FF0000},       // bus 511 is bus 255
-        {0, 0, 0, 0x1F3, 0x800000F0},       // offset bits 1..0 and above 7 dropped
+        {0, 33, 0, 0, 0x80000800},     // device 33 is device 1
+        {0, 0, 9, 0, 0x80000100},      // function 9 is function 1
+        {0x1FF, 0, 0, 0, 0x80FF0000},  // bus 511 is bus 255
+        {0, 0, 0, 0x1F3, 0x800000F0},  // offset bits 1..0 and above 7 dropped
         {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0x80FFFFFC},
     };
     for (const auto& c : cases) {

@@ -6,7 +6,7 @@ namespace ynvex::sim {
 namespace {
 
 class MachineTest : public ::testing::Test {
-protected:
+  protected:
     MachineTest() {
         function_ = &board_.add_pci(0, 7, 3, 0x71138086u, std::uint8_t{2});
         function_->poke32(0x40, 0x11223344);
