@@ -18,6 +18,20 @@ using SpdImage = std::array<std::uint8_t, kSpdImageSize>;
 
 inline constexpr std::size_t kSpdRows = 46;
 
+// The ASUS multiplexer table: which setter switches the multiplexer for a
+// controller, and with what. Seven columns of 12 values, one row per ID key.
+inline constexpr std::size_t kAsmsRows = 12;
+struct AsmsTable {
+    std::array<std::uint32_t, kAsmsRows> key;     // controller ID key
+    std::array<std::uint32_t, kAsmsRows> setter;  // 0 to 5: ASMS1set to ASMS6set
+    std::array<std::uint32_t, kAsmsRows> arg;     // port, index port, base offset or config address
+    std::array<std::uint32_t, kAsmsRows> keep;    // bits of the old value that survive
+    std::array<std::uint32_t, kAsmsRows> mask;    // bits of the new value that count
+    std::array<std::uint32_t, kAsmsRows> on;      // value that connects the DIMM sockets
+    std::array<std::uint32_t, kAsmsRows> off;     // value that disconnects them
+};
+extern const AsmsTable kAsmsTable;
+
 // An image whose byte 0 is 0 counts as empty: not decoded, not reported.
 inline bool SpdPresent(const SpdImage& image) {
     return image[0] != 0;
@@ -26,6 +40,12 @@ inline bool SpdPresent(const SpdImage& image) {
 class TSPD {
   public:
     TSPD();
+
+    // Switches the board's SMBus multiplexer towards the DIMM sockets (on) or
+    // away from them; only the low 8 bits of on count. A controller key
+    // without a multiplexer row touches no hardware. base is the controller's
+    // I/O base, used only by the SiS 630 row.
+    void ASMSselect(std::uint32_t key, std::uint32_t base, std::uint32_t on);
 
     // The rows in display order; each its own object, owned by the reader.
     std::array<std::unique_ptr<TSPDF>, kSpdRows> Row;
