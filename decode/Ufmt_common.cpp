@@ -97,6 +97,23 @@ std::string SpdSizeText(std::uint8_t b) {
     return Decimal(size) + strBytes;
 }
 
+std::string SpdSizeExactText(std::uint8_t b) {
+    if (b == 0) return strRFU;
+    // 2 to the power 255 has 77 digits: double it out in decimal digits.
+    std::string digits = "1";  // least significant digit first
+    for (unsigned i = 0; i < b; ++i) {
+        unsigned carry = 0;
+        for (char& d : digits) {
+            const unsigned twice = static_cast<unsigned>(d - '0') * 2 + carry;
+            d = static_cast<char>('0' + twice % 10);
+            carry = twice / 10;
+        }
+        if (carry != 0) digits += static_cast<char>('0' + carry);
+    }
+    std::reverse(digits.begin(), digits.end());
+    return digits + strBytes;
+}
+
 std::string MemoryTypeText(std::uint8_t b) {
     if (!HasMemTypeName(b)) return strTBD;
     return strMemType[b];
