@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need. Idempotent: when
 # everything is present it prints nothing and touches nothing.
+#   scripts/install-deps.sh           build and test packages
+#   scripts/install-deps.sh --tools   also the fuzzing and timing tools
+#                                     (scripts/fuzz.sh, scripts/bench.sh)
 set -euo pipefail
 
 packages=(
@@ -8,6 +11,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev
 )
+if [ "${1:-}" = "--tools" ]; then
+    packages+=(clang libclang-rt-14-dev hyperfine time)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
