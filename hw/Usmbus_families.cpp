@@ -7,9 +7,8 @@ using Step = SmbStep;
 
 // The write order of the setup: the address and the command, the data of a
 // write, then the start value that sets the cycle going.
-constexpr std::array<SmbStep, 6> kControlStarts{Step::Address, Step::Command,
-                                                Step::Data,    Step::Control,
-                                                Step::End,     Step::End};
+constexpr std::array<SmbStep, 6> kControlStarts{Step::Address, Step::Command, Step::Data,
+                                                Step::Control, Step::End,     Step::End};
 
 // Intel PIIX4 and ICH, and the VIA south bridges: every key not in the
 // dispatch list. Status bits: 0x01 host busy, 0x02 done, 0x04 device error
@@ -68,8 +67,7 @@ constexpr SmbusFamily kSmbAliM7101{
     .busy_flag = 0x00,
     .second_busy_flag = 0x00,
     .kill = {{{0x01, 0x0C}, {0x00, 0xFF}}},
-    .setup = {Step::Address, Step::Control, Step::Command, Step::Data,
-              Step::Trigger, Step::End},
+    .setup = {Step::Address, Step::Control, Step::Command, Step::Data, Step::Trigger, Step::End},
     .start_values = {0x20, 0x30, 0x20, 0x30},
     .trigger_value = 0xFF,
     .restart_flag = 0x80,
@@ -179,28 +177,27 @@ constexpr SmbusFamily kSmbAmd{
 };
 
 struct SmbDispatch {
-  std::uint32_t key; // 0 ends the list
-  const SmbusFamily *family;
+    std::uint32_t key;  // 0 ends the list
+    const SmbusFamily* family;
 };
 
 constexpr SmbDispatch kSmbDispatch[] = {
-    {0x710110B9, &kSmbAliM7101}, // ALi M7101
-    {0x06301039, &kSmbSis630},   // SiS 630
-    {0x00081039, &kSmbSis5595},  // SiS 5595
-    {0x74431022, &kSmbAmd},      // AMD-768
-    {0x74131022, &kSmbAmd},      // AMD-766
-    {0x740B1022, &kSmbAmd},      // AMD-756
+    {0x710110B9, &kSmbAliM7101},  // ALi M7101
+    {0x06301039, &kSmbSis630},    // SiS 630
+    {0x00081039, &kSmbSis5595},   // SiS 5595
+    {0x74431022, &kSmbAmd},       // AMD-768
+    {0x74131022, &kSmbAmd},       // AMD-766
+    {0x740B1022, &kSmbAmd},       // AMD-756
     {0, &kSmbDefault},
 };
 
-} // namespace
+}  // namespace
 
-const SmbusFamily &SMBfamily(std::uint32_t key) {
-  for (const SmbDispatch &entry : kSmbDispatch) {
-    if (entry.key == key || entry.key == 0)
-      return *entry.family;
-  }
-  return kSmbDefault;
+const SmbusFamily& SMBfamily(std::uint32_t key) {
+    for (const SmbDispatch& entry : kSmbDispatch) {
+        if (entry.key == key || entry.key == 0) return *entry.family;
+    }
+    return kSmbDefault;
 }
 
-} // namespace ynvex
+}  // namespace ynvex
