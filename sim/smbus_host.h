@@ -60,109 +60,110 @@
 namespace ynvex::sim {
 
 enum class HostFamily {
-  Default,  // Intel PIIX4/ICH and VIA south bridges
-  AliM7101, // ALi M7101 PMU, M1535 register layout
-  Sis630,   // SiS 630/730, SMBus at ACPI base + 0x80
-  Sis5595,  // SiS 5595, index/data ports at ACPI base + 0x38/0x39
-  Amd,      // AMD-756/766/768, SMBus at PM base + 0xE0
+    Default,   // Intel PIIX4/ICH and VIA south bridges
+    AliM7101,  // ALi M7101 PMU, M1535 register layout
+    Sis630,    // SiS 630/730, SMBus at ACPI base + 0x80
+    Sis5595,   // SiS 5595, index/data ports at ACPI base + 0x38/0x39
+    Amd,       // AMD-756/766/768, SMBus at PM base + 0xE0
 };
 
 // A count meaning "without end" for the fault knobs.
 inline constexpr unsigned kForever = std::numeric_limits<unsigned>::max();
 
 class SmbusHost final : public IoDevice {
-public:
-  SmbusHost(HostFamily family, PciFunction &function,
-            std::uint8_t base_register, SmbusTarget &bus);
-  SmbusHost(HostFamily family, PciFunction &function,
-            std::uint8_t base_register, std::shared_ptr<SmbusTarget> bus);
+  public:
+    SmbusHost(HostFamily family, PciFunction& function, std::uint8_t base_register,
+              SmbusTarget& bus);
+    SmbusHost(HostFamily family, PciFunction& function, std::uint8_t base_register,
+              std::shared_ptr<SmbusTarget> bus);
 
-  HostFamily family() const { return family_; }
+    HostFamily family() const { return family_; }
 
-  // The base the chip decodes now (0: decodes nothing).
-  std::uint16_t base() const;
-  // Which bits of the base register's word form the base (the family's
-  // default: 0xFFF0 Default, 0xFFE0 ALi, 0xFF00 AMD, 0xFFFE SiS).
-  void set_base_mask(std::uint16_t mask) { base_mask_ = mask; }
-  // Decode only while (config byte at offset AND mask) is not 0.
-  void set_enable_bit(std::uint8_t offset, std::uint8_t mask);
+    // The base the chip decodes now (0: decodes nothing).
+    std::uint16_t base() const;
+    // Which bits of the base register's word form the base (the family's
+    // default: 0xFFF0 Default, 0xFFE0 ALi, 0xFF00 AMD, 0xFFFE SiS).
+    void set_base_mask(std::uint16_t mask) { base_mask_ = mask; }
+    // Decode only while (config byte at offset AND mask) is not 0.
+    void set_enable_bit(std::uint8_t offset, std::uint8_t mask);
 
-  // How many status reads a started transaction shows the busy flag
-  // before it ends (default 1: the first read after the start is busy).
-  void set_busy_reads(unsigned reads) { busy_reads_ = reads; }
+    // How many status reads a started transaction shows the busy flag
+    // before it ends (default 1: the first read after the start is busy).
+    void set_busy_reads(unsigned reads) { busy_reads_ = reads; }
 
-  // Faults.
-  // Someone else's cycle is running: busy for so many status reads
-  // (kForever: until killed). It ends leaving no flags of its own; a start
-  // written meanwhile is ignored, as by a chip in the middle of a cycle.
-  void busy_at_start(unsigned reads) { foreign_busy_ = reads; }
-  // A hung chip: busy for ever, the kill and every start ignored.
-  void hang(bool on = true) { hung_ = on; }
-  // The next n transactions (kForever: every one) lose the bus and end
-  // with the family's collision flag.
-  void collide(unsigned attempts) { collisions_ = attempts; }
-  // Started transactions never end by themselves; only the kill ends them.
-  void never_end(bool on = true) { never_end_ = on; }
-  // The next n transactions (kForever: every one) find no acknowledge,
-  // whatever is on the bus.
-  void nack(unsigned transactions) { nacks_ = transactions; }
-  // The register block reads all ones and drops writes, as at a wrong base.
-  void read_all_ones(bool on = true) { all_ones_ = on; }
-  // A NACK reported with the collision flag instead of the no-response
-  // flag (SiS 5595 as one chip model has it: 0x20; ALi: 0x20 alone).
-  void report_nack_as_collision(bool on = true) { nack_as_collision_ = on; }
+    // Faults.
+    // Someone else's cycle is running: busy for so many status reads
+    // (kForever: until killed). It ends leaving no flags of its own; a start
+    // written meanwhile is ignored, as by a chip in the middle of a cycle.
+    void busy_at_start(unsigned reads) { foreign_busy_ = reads; }
+    // A hung chip: busy for ever, the kill and every start ignored.
+    void hang(bool on = true) { hung_ = on; }
+    // The next n transactions (kForever: every one) lose the bus and end
+    // with the family's collision flag.
+    void collide(unsigned attempts) { collisions_ = attempts; }
+    // Transactions started from now on never end by themselves; only the
+    // kill ends them.
+    void never_end(bool on = true) { never_end_ = on; }
+    // The next n transactions (kForever: every one) find no acknowledge,
+    // whatever is on the bus.
+    void nack(unsigned transactions) { nacks_ = transactions; }
+    // The register block reads all ones and drops writes, as at a wrong base.
+    void read_all_ones(bool on = true) { all_ones_ = on; }
+    // A NACK reported with the collision flag instead of the no-response
+    // flag (SiS 5595 as one chip model has it: 0x20; ALi: 0x20 alone).
+    void report_nack_as_collision(bool on = true) { nack_as_collision_ = on; }
 
-  // Inspection.
-  unsigned transactions_started() const { return started_; }
-  unsigned kills() const { return kills_; }
-  bool busy() const;
-  // A register of the block as the chip holds it, without side effects:
-  // an offset from the decoded block (SiS 5595: a register number).
-  std::uint8_t peek(std::uint8_t reg) const { return regs_[reg]; }
+    // Inspection.
+    unsigned transactions_started() const { return started_; }
+    unsigned kills() const { return kills_; }
+    bool busy() const;
+    // A register of the block as the chip holds it, without side effects:
+    // an offset from the decoded block (SiS 5595: a register number).
+    std::uint8_t peek(std::uint8_t reg) const { return regs_[reg]; }
 
-  bool decodes(std::uint16_t port) const override;
-  std::uint32_t io_read(std::uint16_t port, int width) override;
-  void io_write(std::uint16_t port, int width, std::uint32_t value) override;
+    bool decodes(std::uint16_t port) const override;
+    std::uint32_t io_read(std::uint16_t port, int width) override;
+    void io_write(std::uint16_t port, int width, std::uint32_t value) override;
 
-  struct Chip; // the family's registers and flags
+    struct Chip;  // the family's registers and flags
 
-private:
-  std::uint8_t read_reg(std::uint8_t reg);
-  void write_reg(std::uint8_t reg, std::uint8_t value);
-  bool advance();
-  void start(std::uint8_t protocol);
-  void kill();
-  void complete();
+  private:
+    std::uint8_t read_reg(std::uint8_t reg);
+    void write_reg(std::uint8_t reg, std::uint8_t value);
+    bool advance();
+    void start(std::uint8_t protocol);
+    void kill();
+    void complete();
 
-  HostFamily family_;
-  const Chip &chip_;
-  PciFunction &function_;
-  std::uint8_t base_register_;
-  std::uint16_t base_mask_;
-  std::uint8_t enable_offset_ = 0;
-  std::uint8_t enable_mask_ = 0;
-  std::shared_ptr<SmbusTarget> owned_bus_;
-  SmbusTarget &bus_;
+    HostFamily family_;
+    const Chip& chip_;
+    PciFunction& function_;
+    std::uint8_t base_register_;
+    std::uint16_t base_mask_;
+    std::uint8_t enable_offset_ = 0;
+    std::uint8_t enable_mask_ = 0;
+    std::shared_ptr<SmbusTarget> owned_bus_;
+    SmbusTarget& bus_;
 
-  std::uint8_t regs_[256] = {};
-  std::uint8_t index_ = 0; // SiS 5595 index port
-  std::uint8_t flags_ = 0; // the sticky status flags
+    std::uint8_t regs_[256] = {};
+    std::uint8_t index_ = 0;  // SiS 5595 index port
+    std::uint8_t flags_ = 0;  // the sticky status flags
 
-  bool running_ = false;
-  std::uint8_t protocol_ = 0;
-  unsigned remaining_ = 0;
+    bool running_ = false;
+    std::uint8_t protocol_ = 0;
+    unsigned remaining_ = 0;
 
-  unsigned busy_reads_ = 1;
-  unsigned foreign_busy_ = 0;
-  bool hung_ = false;
-  unsigned collisions_ = 0;
-  bool never_end_ = false;
-  unsigned nacks_ = 0;
-  bool all_ones_ = false;
-  bool nack_as_collision_ = false;
+    unsigned busy_reads_ = 1;
+    unsigned foreign_busy_ = 0;
+    bool hung_ = false;
+    unsigned collisions_ = 0;
+    bool never_end_ = false;
+    unsigned nacks_ = 0;
+    bool all_ones_ = false;
+    bool nack_as_collision_ = false;
 
-  unsigned started_ = 0;
-  unsigned kills_ = 0;
+    unsigned started_ = 0;
+    unsigned kills_ = 0;
 };
 
-} // namespace ynvex::sim
+}  // namespace ynvex::sim
