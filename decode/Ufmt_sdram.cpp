@@ -131,6 +131,18 @@ std::string LatencyTimeText(const SpdImage& image, std::size_t byte, std::string
 
 // --- Rows of bytes 0 to 35 -------------------------------------------------------
 
+// The latency lists: byte 18 bit n is CAS latency n + 1, bytes 19 and 20 bit n
+// is CS or WE latency n.
+std::string CasLatencyOfBit(int bit) {
+    return Decimal(bit + 1);
+}
+std::string LatencyOfBit(int bit) {
+    return Decimal(bit);
+}
+// Bit 7 of byte 18 (CL8) is not listed, though the time rows' scan counts it.
+constexpr int kListedCasBit = 6;
+constexpr int kListedCsWeBit = 7;
+
 // Bytes 27 to 30: whole nanoseconds.
 std::string NsText(std::string_view label, std::uint8_t b) {
     if (b == 0) return strUndefined;
@@ -200,21 +212,16 @@ std::string Intel100MHzText(std::uint8_t b) {
 
 // --- The row table ------------------------------------------------------------
 
+// Each row of the reader, in display order: its label, and the rule that
+// builds its Status afresh from the image.
 struct SdramRow {
     const char* description;
     std::string (*status)(const SpdImage& image);
 };
 
-std::string DecimalOf(int n) {
-    return Decimal(n);
-}
-std::string CasLatencyOf(int bit) {
-    return Decimal(bit + 1);
-}
+using Image = SpdImage;  // keeps the rules below on one line each
 
-using Image = SpdImage;
-
-const std::array<SdramRow, kSpdRows> kRows = {{
+constexpr std::array<SdramRow, kSpdRows> kRows = {{
     {"BYTE   0 [00h] : Number of Bytes used by Module Manufacturer (General)",
      [](const Image& m) { return BytesUsedText(m[0]); }},
     {"BYTE   1 [01h] : Total SPD Memory Size (General)",
@@ -258,13 +265,18 @@ const std::array<SdramRow, kSpdRows> kRows = {{
      [](const Image& m) { return BurstLengthText(m[16]); }},
     {"BYTE  17 [11h] : SDRAM Device Attributes, Number of Banks on SDRAM Device",
      [](const Image& m) { return DeviceBanksText(m[17]); }},
-    // Bit 7 (CL8) is left out of the list, though the time rows' scan counts it.
     {"BYTE  18 [12h] : SDRAM Device Attributes, CAS Latency",
-     [](const Image& m) { return LatencyListText("CAS Latency = ", m[18], 6, CasLatencyOf); }},
+     [](const Image& m) {
+         return LatencyListText("CAS Latency = ", m[18], kListedCasBit, CasLatencyOfBit);
+     }},
     {"BYTE  19 [13h] : SDRAM Device Attributes, CS Latency",
-     [](const Image& m) { return LatencyListText("CS  Latency = ", m[19], 7, DecimalOf); }},
+     [](const Image& m) {
+         return LatencyListText("CS  Latency = ", m[19], kListedCsWeBit, LatencyOfBit);
+     }},
     {"BYTE  20 [14h] : SDRAM Device Attributes, WE Latency",
-     [](const Image& m) { return LatencyListText("WE  Latency = ", m[20], 7, DecimalOf); }},
+     [](const Image& m) {
+         return LatencyListText("WE  Latency = ", m[20], kListedCsWeBit, LatencyOfBit);
+     }},
     {"BYTE  21 [15h] : SDRAM Module Attributes",
      [](const Image& m) { return ModuleAttributesText(m[21]); }},
     {"BYTE  22 [16h] : SDRAM Device Attributes, General",
