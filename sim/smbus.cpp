@@ -19,6 +19,14 @@ bool SpdEeprom::load(const std::string& path) {
     return true;
 }
 
+bool SpdEeprom::acknowledges(std::uint8_t offset, bool write) {
+    if (write_cycle_left_ > 0) {
+        --write_cycle_left_;
+        return false;
+    }
+    return write || failing_offsets.count(offset) == 0;
+}
+
 SpdEeprom& SmbusSegment::attach(std::uint8_t addr, std::shared_ptr<SpdEeprom> eeprom) {
     auto& slot = devices_[addr & 0x7F];
     slot = std::move(eeprom);
@@ -32,13 +40,13 @@ SpdEeprom* SmbusSegment::device(std::uint8_t addr) const {
 
 std::optional<std::uint8_t> SmbusSegment::read_byte_data(std::uint8_t addr, std::uint8_t cmd) {
     SpdEeprom* eeprom = device(addr);
-    if (eeprom == nullptr) return std::nullopt;
+    if (eeprom == nullptr || !eeprom->acknowledges(cmd, false)) return std::nullopt;
     return eeprom->read_byte(cmd);
 }
 
 std::optional<std::uint16_t> SmbusSegment::read_word_data(std::uint8_t addr, std::uint8_t cmd) {
     SpdEeprom* eeprom = device(addr);
-    if (eeprom == nullptr) return std::nullopt;
+    if (eeprom == nullptr || !eeprom->acknowledges(cmd, false)) return std::nullopt;
     const std::uint8_t low = eeprom->read_byte(cmd);
     const std::uint8_t high = eeprom->read_byte(static_cast<std::uint8_t>(cmd + 1));
     return static_cast<std::uint16_t>(low | high << 8);
@@ -46,16 +54,18 @@ std::optional<std::uint16_t> SmbusSegment::read_word_data(std::uint8_t addr, std
 
 bool SmbusSegment::write_byte_data(std::uint8_t addr, std::uint8_t cmd, std::uint8_t value) {
     SpdEeprom* eeprom = device(addr);
-    if (eeprom == nullptr) return false;
+    if (eeprom == nullptr || !eeprom->acknowledges(cmd, true)) return false;
     eeprom->write_byte(cmd, value);
+    eeprom->written();
     return true;
 }
 
 bool SmbusSegment::write_word_data(std::uint8_t addr, std::uint8_t cmd, std::uint16_t value) {
     SpdEeprom* eeprom = device(addr);
-    if (eeprom == nullptr) return false;
+    if (eeprom == nullptr || !eeprom->acknowledges(cmd, true)) return false;
     eeprom->write_byte(cmd, static_cast<std::uint8_t>(value));
     eeprom->write_byte(static_cast<std::uint8_t>(cmd + 1), static_cast<std::uint8_t>(value >> 8));
+    eeprom->written();
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace ynvex::sim {
@@ -41,7 +42,23 @@ class SpdEeprom {
     std::uint8_t read_byte(std::uint8_t offset) const { return bytes[offset]; }
     void write_byte(std::uint8_t offset, std::uint8_t value) { bytes[offset] = value; }
 
+    // The bus side. After a write the part runs its internal write cycle
+    // (about 5 ms, up to 20) and acknowledges nothing until it is over; the
+    // model counts that time in transactions addressed to it. Reads of a
+    // failing offset are never acknowledged.
+    bool acknowledges(std::uint8_t offset, bool write);
+    void written() { write_cycle_left_ = write_cycle_transactions; }
+
     std::array<std::uint8_t, 256> bytes{};
+    // Transactions NACKed after each write (0: the cycle is over before the
+    // next one arrives).
+    unsigned write_cycle_transactions = 0;
+    // Offsets whose reads fail, as a cell that has gone bad; the probe of
+    // offset 0 still works unless 0 is among them.
+    std::set<std::uint8_t> failing_offsets;
+
+  private:
+    unsigned write_cycle_left_ = 0;
 };
 
 // One SMBus segment: the devices at their addresses. Everything else NACKs.

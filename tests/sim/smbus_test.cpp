@@ -26,6 +26,33 @@ TEST(SmbusSegment, EepromBytesWordsAndAbsentAddresses) {
     EXPECT_EQ(bus.read_byte_data(0x50, 0), std::nullopt);
 }
 
+TEST(SpdEeprom, WriteCycleNacksTheNextTransactionsThenTheWriteIsThere) {
+    SmbusSegment bus;
+    SpdEeprom& eeprom = bus.attach(0x50);
+    eeprom.write_cycle_transactions = 2;
+    EXPECT_TRUE(bus.write_byte_data(0x50, 4, 0x44));
+    EXPECT_EQ(bus.read_byte_data(0x50, 4), std::nullopt);
+    EXPECT_FALSE(bus.write_word_data(0x50, 6, 0x1234));  // writes are refused too
+    EXPECT_EQ(bus.read_byte_data(0x50, 4), 0x44);
+    EXPECT_EQ(eeprom.bytes[6], 0xFF);
+    EXPECT_TRUE(bus.write_word_data(0x50, 6, 0x1234));
+    EXPECT_EQ(bus.read_word_data(0x50, 6), std::nullopt);
+    EXPECT_EQ(bus.read_word_data(0x50, 6), std::nullopt);
+    EXPECT_EQ(bus.read_word_data(0x50, 6), 0x1234);
+}
+
+TEST(SpdEeprom, FailingOffsetNacksOnlyItsReads) {
+    SmbusSegment bus;
+    SpdEeprom& eeprom = bus.attach(0x50);
+    eeprom.failing_offsets = {0x12};
+    EXPECT_EQ(bus.read_byte_data(0x50, 0), 0xFF);
+    EXPECT_EQ(bus.read_byte_data(0x50, 0x12), std::nullopt);
+    EXPECT_EQ(bus.read_word_data(0x50, 0x12), std::nullopt);
+    EXPECT_EQ(bus.read_byte_data(0x50, 0x13), 0xFF);
+    EXPECT_TRUE(bus.write_byte_data(0x50, 0x12, 1));
+    EXPECT_EQ(eeprom.bytes[0x12], 1);
+}
+
 TEST(SpdEeprom, LoadsADumpAndRefusesAMissingFile) {
     const std::string path = ::testing::TempDir() + "eeprom_load.bin";
     {
