@@ -422,6 +422,20 @@ TEST_F(AliFamily, SetupWritesTheTypeBeforeTheCommandAndStartsAtPlus2) {
     EXPECT_EQ(all[1], (Access{Dir::In, 8, 0xE800, 0x04}));  // idle
 }
 
+TEST_F(AliFamily, ControllerThatNeverGoesIdleGetsKillAndTimeOutThenTheStart) {
+    b.host->busy_at_start(sim::kForever);
+    EXPECT_EQ(SMBrdb(kKey, kBase, kSpd, 6), b.eeprom->bytes[6]);
+    std::vector<Access> all;
+    for (const Access& a : b.board.trace()) {
+        if (a.port != hw::kDelayPort) all.push_back(a);
+    }
+    ASSERT_GT(all.size(), 2u * 0x2000u + 3u);
+    EXPECT_EQ(all[2 * 0x2000 - 1], (Access{Dir::In, 8, 0xE800, 0x08}));  // still busy
+    EXPECT_EQ(all[2 * 0x2000], (Access{Dir::Out, 8, 0xE801, 0x0C}));
+    EXPECT_EQ(all[2 * 0x2000 + 1], (Access{Dir::Out, 8, 0xE800, 0xFF}));
+    EXPECT_EQ(all[2 * 0x2000 + 2], (Access{Dir::Out, 8, 0xE803, 0xA1}));
+}
+
 // The NACK reported with DONE beside the no-response flag, and as 0x20
 // alone, both fail.
 TEST_F(AliFamily, NackFailsHoweverTheChipFlagsIt) {
@@ -429,6 +443,26 @@ TEST_F(AliFamily, NackFailsHoweverTheChipFlagsIt) {
     b.host->report_nack_as_collision();
     EXPECT_EQ(SMBrdb(kKey, kBase, kEmptySlot, 0), kSMBfailed);
     EXPECT_EQ(SMBrdb(kKey, kBase, kSpd, 4), b.eeprom->bytes[4]);
+}
+
+TEST(Sis630Family, PreparationReadsAndClearsBothStatusRegisters) {
+    SmbusBoard b{kFamilies[2]};
+    b.host->busy_at_start(2);  // both reads of the first round
+    EXPECT_EQ(SMBrdb(0x06301039, 0x4000, kSpd, 6), b.eeprom->bytes[6]);
+    std::vector<Access> all;
+    for (const Access& a : b.board.trace()) {
+        if (a.port != hw::kDelayPort) all.push_back(a);
+    }
+    const std::vector<Access> expected = {
+        {Dir::In, 8, 0x4080, 0x00},  {Dir::In, 8, 0x4082, 0x01},   // busy
+        {Dir::Out, 8, 0x4080, 0x00}, {Dir::Out, 8, 0x4082, 0x01},  //
+        {Dir::In, 8, 0x4080, 0x00},  {Dir::In, 8, 0x4082, 0x00},   // ready
+        {Dir::Out, 8, 0x4080, 0x00}, {Dir::Out, 8, 0x4082, 0x00},  //
+        {Dir::Out, 8, 0x4084, 0xA1}, {Dir::Out, 8, 0x4085, 0x06},
+        {Dir::Out, 8, 0x4083, 0x12}, {Dir::In, 8, 0x4080, 0x00},  // the poll reads +0x80 only
+        {Dir::In, 8, 0x4080, 0x08},  {Dir::In, 8, 0x4088, b.eeprom->bytes[6]},
+    };
+    EXPECT_EQ(all, expected);
 }
 
 // The SiS 5595 behind its index and data ports.
