@@ -1,6 +1,12 @@
 #include "spd/Uspd.h"
 
+#include <algorithm>
+
+#include "decode/Ufmt_ddrsdram.h"
+#include "decode/Ufmt_sdram.h"
 #include "hw/Uasms.h"
+#include "hw/Usmbus.h"
+#include "spd/Uspdstr.h"
 
 namespace ynvex {
 
@@ -57,6 +63,40 @@ void TSPD::ASMSselect(std::uint32_t key, std::uint32_t base, std::uint32_t on) {
                 break;
         }
         return;
+    }
+}
+
+void TSPD::ReadSlot(bool asus, std::uint32_t key, std::uint32_t base, int slot, SpdImage& image) {
+    const auto address = kSpdFirstAddress + static_cast<std::uint32_t>(slot);
+    // Every byte is one read-byte-data transaction; on an ASUS board the
+    // switch is turned to the sockets for it and back right after, so the
+    // devices it normally connects keep their bus.
+    auto read_byte = [&](std::uint32_t offset) {
+        if (asus) ASMSselect(key, base, 1);
+        const std::uint32_t value = SMBrdb(key, base, address, offset);
+        if (asus) ASMSselect(key, base, 0);
+        return value;
+    };
+
+    // A slot number outside 0..7 would address some other device on the bus.
+    const bool readable = base != kSpdNoBase && slot >= 0 && slot < kSpdSlots;
+    if (!readable || read_byte(0) == kSMBfailed) {
+        std::fill_n(image.begin(), kSpdBytesUsed, std::uint8_t{0});
+    } else {
+        for (std::uint32_t offset = 0; offset < kSpdBytesUsed; ++offset) {
+            image[offset] = static_cast<std::uint8_t>(read_byte(offset));
+        }
+    }
+    if (SpdPresent(image)) Decode(image);
+}
+
+void TSPD::Decode(const SpdImage& image) {
+    if (image[2] == kMemTypeDdrSdram) {
+        DDRfmt_desc(*this);
+        DDRfmt_decode(*this, image, DecimalSeparator);
+    } else {
+        SDRAMfmt_desc(*this);
+        SDRAMfmt_decode(*this, image);
     }
 }
 
