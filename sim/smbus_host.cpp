@@ -261,6 +261,10 @@ bool SmbusHost::decodes(std::uint16_t port) const {
     return port >= first && port < first + chip_.size;
 }
 
+std::uint8_t SmbusHost::peek(std::uint8_t reg) const {
+    return reg == chip_.status ? flags_ : regs_[reg];
+}
+
 bool SmbusHost::busy() const {
     return hung_ || foreign_busy_ > 0 || running_;
 }

@@ -5,48 +5,51 @@
 // board that moves the base (or a client that programs it) moves the
 // controller; while the function is hidden, the base is 0, or an optional
 // enable bit is clear, it decodes nothing. A started transaction runs on the
-// SmbusTarget it was given (an SmbusSegment, or a multiplexer in front of one)
-// and ends with the chip's own flags.
+// SmbusTarget it was given (an SmbusSegment, or a multiplexer in front of
+// one) and ends with the chip's own flags.
 //
 // Use:
 //
 //   sim::Machine board;
 //   sim::SmbusSegment spd;
 //   spd.attach(0x50).load(dump_path);
-//   auto& pm = board.add_pci(0, 7, 3, 0x71138086u, 0x02);
+//   auto& pm = board.add_pci(0, 7, 3, 0x71138086u, std::uint8_t{0x02});
 //   pm.make_io_bar(0x90, 0x5000, 16);
-//   auto& host = board.add_io<sim::SmbusHost>(sim::HostFamily::Default, pm,
-//   0x90, spd); host.set_enable_bit(0xD2, 0x01);     // optional: decode only
-//   while set host.busy_at_start(100);             // optional: a fault
+//   auto& host = board.add_io<sim::SmbusHost>(sim::HostFamily::Default, pm, 0x90, spd);
+//   host.set_enable_bit(0xD2, 0x01);  // optional: decode only while set
+//   host.busy_at_start(100);          // optional: a fault
 //
-// Where each family's base comes from, and what the client passes as "base"
-// (the base register's word with its I/O-space bit cleared):
+// Where each family's base comes from; the client is handed the register's
+// word with its I/O-space bit cleared as "base":
 //
-//   family    PCI function (example)          base register  registers decoded
-//   Default   PIIX4 7113 f3, ICH 24x3 f3,     0x90 / 0x20 /  base + 0x00 .. +
-//   0x0F
-//             VIA 3050/3051/3057/8235 0x90,   0xB0 / 0xD0
-//             VT8233 0xB0/0xD0
-//   AliM7101  ALi 7101 (M1535 layout)         0xE2 (word)    base + 0x00 .. +
-//   0x1F Sis630    device 1 function 0 (1039:0008) 0x74 (word),   ACPI base +
-//   0x80 .. + 0x93
-//             enable bit 0x40 bit 7
-//   Sis5595   SiS 5595 bridge 1039:0008       0x90 (word),   ACPI base + 0x38
-//   (index) and
-//             enable bit 0x40 bit 7                          + 0x39 (data) only
-//   Amd       AMD-756/766/768 PM function 3   0x58,          PM base + 0xE0 ..
-//   + 0xEF
-//             enable bit 0x41 bit 7
+//   family    PCI function (example)        base register   ports decoded
+//   Default   PIIX4 7113, VIA 3050/3051/    0x90            base + 0x00 .. 0x0F
+//             3057/8235; ICH 24x3;          0x20
+//             VT8233 LPC bridge             0xB0 / 0xD0
+//   AliM7101  ALi 7101 (M1535 layout)       0xE2 (word)     base + 0x00 .. 0x1F
+//   Sis630    device 1 function 0           0x74 (word);    ACPI base + 0x80 .. 0x93
+//             (1039:0008)                   enable 0x40 bit 7
+//   Sis5595   SiS 5595 bridge 1039:0008     0x90 (word);    ACPI base + 0x38 (index)
+//                                           enable 0x40 bit 7       and + 0x39 (data)
+//   Amd       AMD-756/766/768 PM, f3        0x58;           PM base + 0xE0 .. 0xEF
+//                                           enable 0x41 bit 7
 //
 // The base is the register's 16-bit word AND the family's base mask (see
 // set_base_mask). The SmbusTarget, and the PciFunction, must outlive the
 // model (a model owned by the Machine dies before the Machine's functions);
 // the shared_ptr constructor lets the model own its target instead.
 //
-// Status reads. The busy countdowns below count reads of the family's status
-// register: +0x00 (Default, ALi), +0xE0 (AMD; a byte or word read of it), the
-// data port while the index selects register 0x00 (SiS 5595), and either of
-// +0x80 and +0x82 (SiS 630, whose busy flag lives in +0x82).
+// Status reads. The busy countdowns below count reads of the family's
+// status register: +0x00 (Default, ALi), +0xE0 (AMD; a byte or word read of
+// it), the data port while the index selects register 0x00 (SiS 5595), and
+// either of +0x80 and +0x82 (SiS 630, whose busy flag lives in +0x82).
+//
+// Flags a transaction ends with (done / no response / collision / kill):
+//   Default  0x02 / 0x04 / 0x08 / 0x10, busy 0x01
+//   AliM7101 0x10 / 0x50 / 0x80 / 0x80, busy 0x08, idle 0x04 while not busy
+//   Sis630   0x08 / 0x02 / 0x04 / none, busy 0x01 at +0x82
+//   Sis5595  0x40 / 0x50 / 0x60 / 0x80, busy 0x08
+//   Amd      0x10 / 0x04 / 0x02 / 0x01, busy 0x08
 #pragma once
 
 #include <cstdint>
@@ -118,8 +121,9 @@ class SmbusHost final : public IoDevice {
     unsigned kills() const { return kills_; }
     bool busy() const;
     // A register of the block as the chip holds it, without side effects:
-    // an offset from the decoded block (SiS 5595: a register number).
-    std::uint8_t peek(std::uint8_t reg) const { return regs_[reg]; }
+    // an offset from the decoded block (SiS 5595: a register number). The
+    // status shows its sticky flags only.
+    std::uint8_t peek(std::uint8_t reg) const;
 
     bool decodes(std::uint16_t port) const override;
     std::uint32_t io_read(std::uint16_t port, int width) override;
