@@ -63,4 +63,16 @@ std::string MakeReport(const TSPD& spd, int slot, const SpdImage& image) {
     return text;
 }
 
+std::string SeekAllSlots(bool asus, std::uint32_t key, std::uint32_t base, char decimalSeparator) {
+    std::string text;
+    SpdImage image{};
+    TSPD spd;
+    spd.DecimalSeparator = decimalSeparator;
+    for (int slot = 0; slot < kSpdSlots; ++slot) {
+        spd.ReadSlot(asus, key, base, slot, image);
+        text += MakeReport(spd, slot, image);
+    }
+    return text;
+}
+
 }  // namespace ynvex

@@ -7,6 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "detect/Upmd.h"
+#include "hw/ports.h"
+#include "sim/boards.h"
+#include "sim/spd_samples.h"
+
 namespace ynvex {
 namespace {
 
@@ -128,6 +133,91 @@ TEST_F(ReportTest, ImageWithByte0ZeroGivesTheEmptyText) {
     EXPECT_EQ(MakeReport(spd, 0, image), "");
     const SpdImage blank{};
     EXPECT_EQ(MakeReport(TSPD{}, 7, blank), "");
+}
+
+// A simulated board installed as the port backend, with its controller
+// detected as the window does it.
+class SeekAllSlotsTest : public testing::Test {
+  protected:
+    void Use(std::string_view name) {
+        board = sim::make_board(name);
+        ASSERT_NE(board, nullptr) << name;
+        backend = std::make_unique<hw::ScopedPortBackend>(board->machine);
+        TPMD pmd;
+        pmd.Unhide();
+        pmd.Detect();
+        key = pmd.did;
+        base = static_cast<std::uint32_t>(pmd.bad);
+    }
+    // The report of one slot as a slot cycle builds it, with a reader of its own.
+    std::string SlotReport(bool asus, int slot) const {
+        TSPD spd;
+        SpdImage image{};
+        spd.ReadSlot(asus, key, base, slot, image);
+        return MakeReport(spd, slot, image);
+    }
+    static std::vector<std::uint8_t> Sample(std::string_view name) {
+        for (const auto& sample : sim::spd_samples()) {
+            if (sample.name == name) return {sample.bytes.begin(), sample.bytes.end()};
+        }
+        ADD_FAILURE() << "no sample " << name;
+        return {};
+    }
+
+    std::unique_ptr<sim::Board> board;
+    std::unique_ptr<hw::ScopedPortBackend> backend;
+    std::uint32_t key = kPmdNoKey;
+    std::uint32_t base = kSpdNoBase;
+};
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(SeekAllSlotsTest, JoinsTheReportsOfThePresentSlotsInOrder) {
+    Use("vt82c686a");  // SDRAM in slots 0 and 2
+    const std::string slot0 = SlotReport(false, 0);
+    const std::string slot2 = SlotReport(false, 2);
+    ASSERT_FALSE(slot0.empty());
+    ASSERT_FALSE(slot2.empty());
+
+    const std::string joined = SeekAllSlots(false, key, base);
+    EXPECT_EQ(joined, slot0 + slot2);
+    EXPECT_EQ(joined.rfind("--- [ DIMM 0 ] ---", 0), 0u);
+    EXPECT_EQ(joined.substr(slot0.size(), 18), "--- [ DIMM 2 ] ---");
+    EXPECT_EQ(joined.substr(slot0.size() - 3, 3), "\n\n\n");
+    EXPECT_EQ(Count(joined, "--- [ DIMM "), 2u);
+    EXPECT_EQ(joined.find('\r'), std::string::npos);
+}
+
+TEST_F(SeekAllSlotsTest, OneReaderServesSdramThenDdr) {
+    Use("vt82c686a");
+    ASSERT_TRUE(board->set_module(2, Sample("samsung-m470l3224dt0-cb0-256mb")));  // DDR
+    const std::string slot0 = SlotReport(false, 0);
+    const std::string slot2 = SlotReport(false, 2);
+    // The SDRAM module before it filled rows 44 and 45 of the shared reader.
+    EXPECT_EQ(Count(slot0, "\n  --------\n"), 45u);
+    EXPECT_EQ(Count(slot2, "\n  --------\n"), 43u);
+    EXPECT_EQ(SeekAllSlots(false, key, base), slot0 + slot2);
+}
+
+TEST_F(SeekAllSlotsTest, NoControllerReadsNothingAndGivesTheEmptyText) {
+    Use("no-controller");
+    ASSERT_EQ(base, kSpdNoBase);
+    board->machine.clear_trace();
+    EXPECT_EQ(SeekAllSlots(false, key, base), "");
+    EXPECT_EQ(SeekAllSlots(true, key, base), "");
+    EXPECT_TRUE(board->machine.trace().empty());
+}
+
+TEST_F(SeekAllSlotsTest, TheAsusSwitchIsHandedToEveryRead) {
+    Use("asus-vt82c686a");  // the module in slot 0 is reached through the switch only
+    EXPECT_EQ(SeekAllSlots(false, key, base), "");
+    const std::string joined = SeekAllSlots(true, key, base);
+    EXPECT_EQ(joined, SlotReport(true, 0));
+    EXPECT_EQ(Count(joined, "--- [ DIMM "), 1u);
 }
 
 }  // namespace
