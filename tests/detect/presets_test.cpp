@@ -7,6 +7,7 @@
 #include "detect/Upmd.h"
 #include "hw/ports.h"
 #include "sim/boards.h"
+#include "spd/Uspd.h"
 
 namespace ynvex {
 namespace {
@@ -93,6 +94,20 @@ TEST(PresetDetection, EveryControllerRowHasABoard) {
     for (const auto& row : PMDcontrollers()) {
         EXPECT_TRUE(keys.count(row.key)) << std::hex << row.key;
     }
+}
+
+TEST(PresetDetection, EveryMultiplexerRowHasAnAsusBoard) {
+    std::set<std::uint32_t> keys;
+    for (const auto& preset : sim::board_presets()) {
+        auto board = sim::make_board(preset.name);
+        if (board->mux() == nullptr) continue;
+        hw::ScopedPortBackend backend(board->machine);
+        TPMD pmd;
+        pmd.Unhide();
+        pmd.Detect();
+        keys.insert(pmd.did);
+    }
+    for (std::uint32_t key : kAsmsTable.key) EXPECT_TRUE(keys.count(key)) << std::hex << key;
 }
 
 TEST(PresetDetection, HiddenFunctionIsOnlyFoundAfterTheUnhideStep) {
