@@ -35,6 +35,9 @@ struct SmbusHost::Chip {
     std::uint8_t collision;
     std::uint8_t no_response_as_collision;
     std::uint8_t killed;
+    // Flags that, left set, make the next transaction fail at once with
+    // the no-response flag: the ICH will not run while DEV_ERR is set.
+    std::uint8_t blocking;
 };
 
 namespace {
@@ -43,7 +46,7 @@ constexpr std::uint8_t kNoRegister = 0xFF;
 
 // PIIX4/ICH/VIA: HST_STS, HST_CNT, HST_CMD, XMIT_SLVA, HST_D0, HST_D1.
 // Success sets INTR, an unclaimed address DEV_ERR, a lost arbitration
-// BUS_ERR, the kill FAILED.
+// BUS_ERR, the kill FAILED. A DEV_ERR left set fails the next cycle at once.
 constexpr SmbusHost::Chip kDefaultChip{
     .block = 0x00,
     .size = 0x10,
@@ -69,6 +72,7 @@ constexpr SmbusHost::Chip kDefaultChip{
     .collision = 0x08,
     .no_response_as_collision = 0x08,
     .killed = 0x10,
+    .blocking = 0x04,
 };
 
 // ALi M7101, M1535 layout: the type register at +1 holds the protocol and
@@ -102,6 +106,7 @@ constexpr SmbusHost::Chip kAliChip{
     .collision = 0x80,
     .no_response_as_collision = 0x20,
     .killed = 0x80,
+    .blocking = 0x00,
 };
 
 // SiS 630 at ACPI base + 0x80: SMB_STS, SMB_CNT (+0x82, HOST_BUSY in bit 0),
@@ -133,6 +138,7 @@ constexpr SmbusHost::Chip kSis630Chip{
     .collision = 0x04,
     .no_response_as_collision = 0x04,
     .killed = 0x00,
+    .blocking = 0x00,
 };
 
 // SiS 5595 behind the index (ACPI base + 0x38) and data (+0x39) ports:
@@ -168,6 +174,7 @@ constexpr SmbusHost::Chip kSis5595Chip{
     .collision = 0x60,
     .no_response_as_collision = 0x60,
     .killed = 0x80,
+    .blocking = 0x00,
 };
 
 // AMD-756/766/768 at PM base + 0xE0, 16-bit registers (byte enables reach
@@ -200,6 +207,7 @@ constexpr SmbusHost::Chip kAmdChip{
     .collision = 0x02,
     .no_response_as_collision = 0x02,
     .killed = 0x01,
+    .blocking = 0x00,
 };
 
 const SmbusHost::Chip& chip_of(HostFamily family) {
@@ -367,6 +375,7 @@ void SmbusHost::start(std::uint8_t protocol) {
     running_ = true;
     protocol_ = protocol;
     remaining_ = never_end_ ? kForever : busy_reads_;
+    blocked_ = (flags_ & chip_.blocking) != 0;
     ++started_;
 }
 
@@ -385,7 +394,7 @@ void SmbusHost::complete() {
         flags_ |= chip_.collision;
         return;
     }
-    bool acknowledged = true;
+    bool acknowledged = !blocked_;
     if (nacks_ > 0) {
         use_up(nacks_);
         acknowledged = false;

@@ -154,6 +154,7 @@ class SmbusHost final : public IoDevice {
     std::uint8_t flags_ = 0;  // the sticky status flags
 
     bool running_ = false;
+    bool blocked_ = false;  // started over a stale error flag
     std::uint8_t protocol_ = 0;
     unsigned remaining_ = 0;
 

@@ -83,6 +83,22 @@ TEST_F(HostModel, DefaultChipWordAndNack) {
     EXPECT_EQ(board.in8(0x5005), 0x90);  // no data register is updated
 }
 
+TEST_F(HostModel, DefaultChipRunsNothingWhileDeviceErrorIsLeftSet) {
+    add(HostFamily::Default, 0x71138086, 0x90, 0x5001);
+    board.out8(0x5004, 0xA3);  // nobody there
+    board.out8(0x5002, 0x48);
+    board.in8(0x5000);
+    EXPECT_EQ(board.in8(0x5000), 0x04);
+    board.out8(0x5004, 0xA1);  // the EEPROM, but DEV_ERR still set
+    board.out8(0x5002, 0x48);
+    board.in8(0x5000);
+    EXPECT_EQ(board.in8(0x5000), 0x04);
+    board.out8(0x5000, 0x04);
+    board.out8(0x5002, 0x48);
+    board.in8(0x5000);
+    EXPECT_EQ(board.in8(0x5000), 0x02);
+}
+
 TEST_F(HostModel, DefaultChipKillEndsTheCycleWithFailed) {
     SmbusHost& host = add(HostFamily::Default, 0x71138086, 0x90, 0x5001);
     host.never_end();
