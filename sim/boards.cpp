@@ -92,7 +92,7 @@ struct ModuleAt {
     std::string_view sample;
 };
 
-struct Spec {
+struct PresetRow {
     const char* name;
     const char* description;
     Chip chip;
@@ -121,7 +121,7 @@ constexpr std::string_view kHynix = "hynix-hymd532m646c6-h-256mb";
 constexpr std::string_view kInfineon = "infineon-hys72d64320hu-5-c-ecc-512mb";
 
 // clang-format off
-const Spec kSpecs[] = {
+const PresetRow kPresetRows[] = {
     // One board per row of the controller table, and the three boards whose
     // controllers detection reports under a substitute key.
     {"piix4", "Intel 440BX board, PIIX4 (8086:7113 rev 1) at 00:07.3, SMBus at 0x5000; SDRAM in slots 0 and 1",
@@ -247,7 +247,7 @@ std::uint32_t ich_host_bridge(std::uint32_t lpc_key) {
     }
 }
 
-Controller build_chip(Board& b, const Spec& s) {
+Controller build_chip(Board& b, const PresetRow& s) {
     Controller c;
     switch (s.chip) {
         case Chip::None:
@@ -357,7 +357,7 @@ Controller build_chip(Board& b, const Spec& s) {
     return c;
 }
 
-void build_mux(Board& b, const Spec& s, const Controller& c) {
+void build_mux(Board& b, const PresetRow& s, const Controller& c) {
     switch (s.mux) {
         case Mux::None:
             break;
@@ -413,7 +413,7 @@ std::vector<std::uint8_t> sample_bytes(std::string_view name) {
     return {};
 }
 
-std::unique_ptr<Board> build(const Spec& s) {
+std::unique_ptr<Board> build(const PresetRow& s) {
     auto board = std::make_unique<Board>();
     Board& b = *board;
     const Controller c = build_chip(b, s);
@@ -441,14 +441,14 @@ std::unique_ptr<Board> build(const Spec& s) {
 const std::vector<BoardPreset>& board_presets() {
     static const std::vector<BoardPreset> presets = [] {
         std::vector<BoardPreset> list;
-        for (const Spec& s : kSpecs) list.push_back({s.name, s.description});
+        for (const PresetRow& s : kPresetRows) list.push_back({s.name, s.description});
         return list;
     }();
     return presets;
 }
 
 std::unique_ptr<Board> make_board(std::string_view name) {
-    for (const Spec& s : kSpecs) {
+    for (const PresetRow& s : kPresetRows) {
         if (name == s.name) return build(s);
     }
     return nullptr;
