@@ -91,14 +91,6 @@ std::string BytesUsedText(std::uint8_t b) {
 
 std::string SpdSizeText(std::uint8_t b) {
     if (b == 0) return strRFU;
-    // The shift is done unsigned and then seen as a signed 32-bit number, as
-    // the size was always shown: an exponent of 31 sets the sign bit.
-    const auto size = static_cast<std::int32_t>(std::uint32_t{1} << (b % 32));
-    return Decimal(size) + strBytes;
-}
-
-std::string SpdSizeExactText(std::uint8_t b) {
-    if (b == 0) return strRFU;
     // 2 to the power 255 has 77 digits: double it out in decimal digits.
     std::string digits = "1";  // least significant digit first
     for (unsigned i = 0; i < b; ++i) {

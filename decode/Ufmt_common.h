@@ -98,13 +98,10 @@ std::string SetBitTexts(std::uint8_t b, std::span<const BitText> table);
 
 // Byte 0: "128 bytes used"; 0 is "Undefined".
 std::string BytesUsedText(std::uint8_t b);
-// Byte 1: 2 to the power of (b modulo 32) as a signed 32-bit number, so 31
-// reads "-2147483648 bytes"; 0 is " RFU".
-std::string SpdSizeText(std::uint8_t b);
 // Byte 1 as the exact size, 2 to the power of b, for every byte value: 31
-// reads "2147483648 bytes" and 32 "4294967296 bytes"; 0 is " RFU". Unlike
-// SpdSizeText it never wraps into a 32-bit number.
-std::string SpdSizeExactText(std::uint8_t b);
+// reads "2147483648 bytes" and 32 "4294967296 bytes"; 0 is " RFU". The size
+// never wraps into a signed or shorter 32-bit number.
+std::string SpdSizeText(std::uint8_t b);
 // Byte 2: the memory-type name, "TBD" for codes without one.
 std::string MemoryTypeText(std::uint8_t b);
 // Bytes 3 and 4; unit is " row address bits" or " column address bits".

@@ -274,7 +274,7 @@ using RowRule = std::string (*)(const Input&);
 constexpr std::array<RowRule, kDecodedRows> kRowRules = {
     // 0
     [](const Input& in) { return BytesUsedText(in[kBytesUsed]); },
-    [](const Input& in) { return SpdSizeExactText(in[kSpdSizeLog2]); },
+    [](const Input& in) { return SpdSizeText(in[kSpdSizeLog2]); },
     [](const Input& in) { return MemoryTypeText(in[kMemoryType]); },
     [](const Input& in) { return AddressBitsText(in[kRowAddressBits], " row address bits"); },
     [](const Input& in) { return AddressBitsText(in[kColumnAddressBits], " column address bits"); },

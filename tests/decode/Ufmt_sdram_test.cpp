@@ -131,12 +131,14 @@ TEST(SdramDecode, GeneralBytes) {
         {0, {{0, 0}}, "Undefined"},
         {1, {{1, 0x08}}, "256 bytes"},
         {1, {{1, 0}}, " RFU"},
-        // The exponent is taken modulo 32 into a signed 32-bit number.
+        // The size is exact for every exponent: it never wraps into a
+        // negative or a smaller 32-bit number.
         {1, {{1, 30}}, "1073741824 bytes"},
-        {1, {{1, 31}}, "-2147483648 bytes"},
-        {1, {{1, 32}}, "1 bytes"},
-        {1, {{1, 40}}, "256 bytes"},
-        {1, {{1, 255}}, "-2147483648 bytes"},
+        {1, {{1, 31}}, "2147483648 bytes"},
+        {1, {{1, 32}}, "4294967296 bytes"},
+        {1, {{1, 40}}, "1099511627776 bytes"},
+        {1, {{1, 255}},
+         "57896044618658097711785492504343953926634992332820282019728792003956564819968 bytes"},
         {2, {{2, 4}}, "SDRAM"},
         {2, {{2, 0}}, "Reserved"},
         {2, {{2, 6}}, "DDR SGRAM"},
