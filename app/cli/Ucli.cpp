@@ -127,11 +127,13 @@ ParseOutcome ParseArguments(int argc, const char* const* argv, std::ostream& out
     std::string sep;
     std::vector<std::string> spd;
     auto* slot_opt = app.add_option("--slot", slot, "DIMM slot 0 to 7 (report and dump: default 0)")
-                         ->check(CLI::Range(0, 7));
+                         ->check(CLI::Range(0, 7).description(""))
+                         ->type_name("N");
     auto* all_opt = app.add_flag("--all", o.all, "Every slot that holds a module");
     slot_opt->excludes(all_opt);
     auto* machine_opt = app.add_option("--machine", o.machine,
-                                       "Use a built-in simulated mainboard (see --list-machines)");
+                                       "Use a built-in simulated mainboard (see --list-machines)")
+                            ->type_name("NAME");
     app.add_option("--spd", spd, "SLOT=FILE or SLOT=none: put a dump into a slot of --machine")
         ->needs(machine_opt)
         ->type_name("SLOT=FILE");
