@@ -1,5 +1,6 @@
 #include "app/Udumpfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -59,6 +60,25 @@ std::string Quoted(std::string_view text) {
 std::string TooShort(std::size_t count) {
     return "holds only " + std::to_string(count) + " byte" + (count == 1 ? "" : "s") +
            ", an SPD dump needs at least " + std::to_string(kSpdBytesUsed);
+}
+
+// A byte-order mark, or text characters with a zero byte beside each one.
+// An SPD image never looks like that: its byte 1 (the EEPROM size code) and
+// byte 0 (bytes used, usually 0x80) are not zero and not both text.
+bool LooksLikeUtf16(std::string_view text) {
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) return true;
+    const std::size_t sample = std::min<std::size_t>(text.size(), kSpdBytesUsed) & ~std::size_t{1};
+    if (sample == 0) return false;
+    for (std::size_t zero_at : {0, 1}) {
+        bool all = true;
+        for (std::size_t i = 0; i < sample && all; i += 2) {
+            const auto zero = static_cast<unsigned char>(text[i + zero_at]);
+            const auto other = static_cast<unsigned char>(text[i + 1 - zero_at]);
+            all = zero == 0 && IsTextByte(other);
+        }
+        if (all) return true;
+    }
+    return false;
 }
 
 std::vector<std::string_view> Lines(std::string_view text) {
@@ -174,6 +194,13 @@ SpdDump ParseSpdDump(std::string_view contents) {
     }
     std::string_view text = contents;
     if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+    // Hex text saved as UTF-16 is full of zero bytes and would otherwise
+    // pass for a binary image.
+    if (LooksLikeUtf16(text)) {
+        SpdDump dump;
+        dump.error = "is UTF-16 text; save it as ASCII or UTF-8";
+        return dump;
+    }
 
     std::size_t text_bytes = 0;
     std::size_t first_other = std::string_view::npos;

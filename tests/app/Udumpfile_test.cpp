@@ -133,6 +133,16 @@ TEST_P(SpdDumpErrors, SaysWhatIsWrong) {
     EXPECT_THAT(dump.error, HasSubstr(GetParam().message));
 }
 
+// Text as Windows' editors save it in "Unicode": UTF-16LE.
+std::string Utf16(const std::string& ascii, bool bom) {
+    std::string out = bom ? "\xFF\xFE" : "";
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
 std::string I2cdumpRows(int rows, const std::string& replace_row3 = {}) {
     std::string text = "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f    0123456789abcdef\n";
     for (int r = 0; r < rows; ++r) {
@@ -171,6 +181,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "line 5: byte 51 is '0g ', not two hex digits"},
         BadContents{"i2cdump garbage row", I2cdumpRows(2) + "Error: bus busy\n",
                     "line 4 is not an i2cdump row: 'Error: bus busy'"},
+        BadContents{"UTF-16 with BOM", Utf16(HexText(Counting(128)), true),
+                    "is UTF-16 text; save it as ASCII or UTF-8"},
+        BadContents{"UTF-16 without BOM", Utf16(HexText(Counting(128)), false), "is UTF-16 text"},
         BadContents{"huge", std::string(kMaxDumpFileSize + 1, '\x80'), "is too large"}),
     [](const auto& info) {
         std::string name;
