@@ -78,9 +78,10 @@ constexpr SmbusHost::Chip kDefaultChip{
 // ALi M7101, M1535 layout: the type register at +1 holds the protocol and
 // the KILL (0x04) and T_OUT (0x08) bits; any write to +2 starts. Status:
 // 0x04 idle, 0x08 busy, 0x10 done, 0x40 collision or no response, 0x80
-// failed or terminated. Whether DONE comes with 0x40 on a NACK is not
-// documented; the likelier reading is that it does. The other chip model
-// reports a NACK as 0x20 alone.
+// failed or terminated. The chip cannot tell a lost arbitration from a
+// NACK: both end with 0x40. Whether DONE comes with 0x40 is not documented;
+// the likelier reading is that it does. The other chip model reports a NACK
+// as 0x20 alone.
 constexpr SmbusHost::Chip kAliChip{
     .block = 0x00,
     .size = 0x20,
@@ -103,7 +104,7 @@ constexpr SmbusHost::Chip kAliChip{
     .kill_bits = 0x0C,
     .done = 0x10,
     .no_response = 0x50,
-    .collision = 0x80,
+    .collision = 0x50,
     .no_response_as_collision = 0x20,
     .killed = 0x80,
     .blocking = 0x00,
@@ -392,6 +393,11 @@ void SmbusHost::complete() {
     if (collisions_ > 0) {
         use_up(collisions_);
         flags_ |= chip_.collision;
+        return;
+    }
+    if (terminations_ > 0) {
+        use_up(terminations_);
+        flags_ |= chip_.killed;
         return;
     }
     bool acknowledged = !blocked_;

@@ -46,7 +46,8 @@
 //
 // Flags a transaction ends with (done / no response / collision / kill):
 //   Default  0x02 / 0x04 / 0x08 / 0x10, busy 0x01
-//   AliM7101 0x10 / 0x50 / 0x80 / 0x80, busy 0x08, idle 0x04 while not busy
+//   AliM7101 0x10 / 0x50 / 0x50 / 0x80, busy 0x08, idle 0x04 while not busy
+//            (one bit, 0x40, stands for "collision or no response")
 //   Sis630   0x08 / 0x02 / 0x04 / none, busy 0x01 at +0x82
 //   Sis5595  0x40 / 0x50 / 0x60 / 0x80, busy 0x08
 //   Amd      0x10 / 0x04 / 0x02 / 0x01, busy 0x08
@@ -104,6 +105,10 @@ class SmbusHost final : public IoDevice {
     // The next n transactions (kForever: every one) lose the bus and end
     // with the family's collision flag.
     void collide(unsigned attempts) { collisions_ = attempts; }
+    // The next n transactions (kForever: every one) are ended by the chip as
+    // failed, with the flag its kill leaves (ALi: 0x80, "failed bus
+    // transaction" / "terminated"), as when another agent aborts them.
+    void terminate(unsigned attempts) { terminations_ = attempts; }
     // Transactions started from now on never end by themselves; only the
     // kill ends them.
     void never_end(bool on = true) { never_end_ = on; }
@@ -162,6 +167,7 @@ class SmbusHost final : public IoDevice {
     unsigned foreign_busy_ = 0;
     bool hung_ = false;
     unsigned collisions_ = 0;
+    unsigned terminations_ = 0;
     bool never_end_ = false;
     unsigned nacks_ = 0;
     bool all_ones_ = false;

@@ -39,6 +39,9 @@ struct FamilyCase {
     std::uint8_t address_reg;   // of the model's block, for peek
     bool word_low_byte_first;   // the SMBrdw word from EEPROM bytes cmd, cmd+1
     std::uint8_t enable_offset, enable_mask;
+    // The ALi M7101 reports a lost arbitration with the same bit as a NACK;
+    // what makes it start again is its failed-transaction flag.
+    bool restarts_when_terminated = false;
 };
 
 void PrintTo(const FamilyCase& c, std::ostream* os) {
@@ -53,7 +56,7 @@ const FamilyCase kFamilies[] = {
     {"PIIX4E", 0x71938086, HostFamily::Default, 7, 3, 0x71138086, 0x90, 0x5001, 0x5000,  //
      0x5000, 0x500F, 0x5000, 0x04, false, 0xD2, 0x01},
     {"ALiM7101", 0x710110B9, HostFamily::AliM7101, 17, 0, 0x710110B9, 0xE2, 0xE801, 0xE800, 0xE800,
-     0xE81F, 0xE800, 0x03, false, 0, 0},
+     0xE81F, 0xE800, 0x03, false, 0, 0, true},
     {"SiS630", 0x06301039, HostFamily::Sis630, 1, 0, 0x00081039, 0x74, 0x4001, 0x4000,  //
      0x4080, 0x4093, 0x4080, 0x04, false, 0x40, 0x80},
     {"SiS5595", 0x00081039, HostFamily::Sis5595, 1, 0, 0x00081039, 0x90, 0x4000, 0x4000, 0x4038,
@@ -75,6 +78,15 @@ class SmbusBoard {
         eeprom = &bus.attach(kSpd);
         for (int i = 0; i < 256; ++i) eeprom->bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
         board.clear_trace();
+    }
+
+    // The next n transactions end with the flag the family restarts on.
+    void fail_with_restart_flag(unsigned n) {
+        if (case_.restarts_when_terminated) {
+            host->terminate(n);
+        } else {
+            host->collide(n);
+        }
     }
 
     std::size_t status_reads() const {
@@ -160,19 +172,19 @@ TEST_P(EveryFamily, InjectedNackFailsAndTheNextTransactionWorks) {
     EXPECT_EQ(SMBrdb(c.key, c.base, kSpd, 9), b.eeprom->bytes[9]);
 }
 
-TEST_P(EveryFamily, OneCollisionRestartsTheRead) {
-    b.host->collide(1);
+TEST_P(EveryFamily, OneRestartFlagRestartsTheRead) {
+    b.fail_with_restart_flag(1);
     EXPECT_EQ(SMBrdb(c.key, c.base, kSpd, 9), b.eeprom->bytes[9]);
     EXPECT_EQ(b.host->transactions_started(), 2u);
-    b.host->collide(1);
+    b.fail_with_restart_flag(1);
     EXPECT_EQ(SMBrdw(c.key, c.base, kSpd, 9),
               c.word_low_byte_first ? (b.eeprom->bytes[10] << 8 | b.eeprom->bytes[9])
                                     : (b.eeprom->bytes[9] << 8 | b.eeprom->bytes[10]));
     EXPECT_EQ(b.host->transactions_started(), 4u);
 }
 
-TEST_P(EveryFamily, CollisionOnEveryAttemptGivesUpAfterEightRestarts) {
-    b.host->collide(sim::kForever);
+TEST_P(EveryFamily, RestartFlagOnEveryAttemptGivesUpAfterEightRestarts) {
+    b.fail_with_restart_flag(sim::kForever);
     EXPECT_EQ(SMBrdb(c.key, c.base, kSpd, 0), kSMBfailed);
     EXPECT_EQ(b.host->transactions_started(), 9u);
     EXPECT_EQ(SMBrdw(c.key, c.base, kSpd, 0), kSMBfailed);
@@ -396,11 +408,11 @@ class AliFamily : public ::testing::Test {
 };
 
 TEST_F(AliFamily, WriteRestartsOnTheFailedFlag) {
-    b.host->collide(1);
+    b.host->terminate(1);
     EXPECT_EQ(SMBwtb(kKey, kBase, kSpd, 3, 0x77), 0u);
     EXPECT_EQ(b.host->transactions_started(), 2u);
     EXPECT_EQ(b.eeprom->bytes[3], 0x77);
-    b.host->collide(sim::kForever);
+    b.host->terminate(sim::kForever);
     EXPECT_EQ(SMBwtw(kKey, kBase, kSpd, 3, 0x7788), kSMBfailed);
     EXPECT_EQ(b.host->transactions_started(), 2u + 9u);
 }
@@ -434,6 +446,19 @@ TEST_F(AliFamily, ControllerThatNeverGoesIdleGetsKillAndTimeOutThenTheStart) {
     EXPECT_EQ(all[2 * 0x2000], (Access{Dir::Out, 8, 0xE801, 0x0C}));
     EXPECT_EQ(all[2 * 0x2000 + 1], (Access{Dir::Out, 8, 0xE800, 0xFF}));
     EXPECT_EQ(all[2 * 0x2000 + 2], (Access{Dir::Out, 8, 0xE803, 0xA1}));
+}
+
+// A lost arbitration shows the chip's "collision or no response" bit, the
+// one a NACK shows: an end with an error, not a restart.
+TEST_F(AliFamily, CollisionEndsTheTransactionLikeANack) {
+    b.host->collide(1);
+    EXPECT_EQ(SMBrdb(kKey, kBase, kSpd, 5), kSMBfailed);
+    EXPECT_EQ(b.host->transactions_started(), 1u);
+    b.host->collide(1);
+    EXPECT_EQ(SMBwtb(kKey, kBase, kSpd, 5, 0x66), kSMBfailed);
+    EXPECT_EQ(b.host->transactions_started(), 2u);
+    EXPECT_NE(b.eeprom->bytes[5], 0x66);
+    EXPECT_EQ(SMBrdb(kKey, kBase, kSpd, 5), b.eeprom->bytes[5]);
 }
 
 // The NACK reported with DONE beside the no-response flag, and as 0x20

@@ -144,6 +144,28 @@ TEST_F(HostModel, AliShowsIdleAndStartsOnAnyWriteToPlus2) {
     EXPECT_EQ(board.in8(0xE800), 0x54);  // no response, with done
 }
 
+// One status bit stands for "collision or no response"; a transaction the
+// chip fails or terminates shows 0x80.
+TEST_F(HostModel, AliReportsACollisionLikeANackAndATerminationAs0x80) {
+    SmbusHost& host = add(HostFamily::AliM7101, 0x710110B9, 0xE2, 0xE801);
+    board.out8(0xE803, 0xA1);
+    board.out8(0xE801, 0x20);
+    host.collide(1);
+    board.out8(0xE802, 0xFF);
+    board.in8(0xE800);
+    EXPECT_EQ(board.in8(0xE800), 0x54);
+    board.out8(0xE800, 0xFF);
+    host.terminate(1);
+    board.out8(0xE802, 0xFF);
+    board.in8(0xE800);
+    EXPECT_EQ(board.in8(0xE800), 0x84);
+    board.out8(0xE800, 0xFF);
+    board.out8(0xE802, 0xFF);
+    board.in8(0xE800);
+    EXPECT_EQ(board.in8(0xE800), 0x14);  // each fault once
+    EXPECT_EQ(host.transactions_started(), 3u);
+}
+
 TEST_F(HostModel, Sis630KeepsItsBusyFlagInTheSecondRegister) {
     PciFunction& bridge = board.add_pci(0, 1, 0, 0x00081039u);
     bridge.poke16(0x74, 0x4001);
