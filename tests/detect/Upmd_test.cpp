@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "hw/ports.h"
 #include "sim/chipset.h"
 #include "sim/machine.h"
@@ -167,13 +169,19 @@ TEST_F(DetectTest, UnhideClearsOnlyBit3AndOnlyWhenSet) {
         auto& lpc = board.add_pci<sim::IchLpcBridge>(0, 31, 0, board, std::uint8_t{0},
                                                      std::uint8_t{31}, lpc_key);
         board.add_pci(0, 31, 3, 0x24838086u).make_io_bar(0x20, 0xE800, 16);
-        lpc.set_function_disable(0x004A);  // modem, SMBus and IDE off
+        // Modem, SMBus and IDE off, and a bit of the upper byte that the
+        // firmware left set.
+        lpc.set_function_disable(0x814A);
 
         TPMD pmd;
         pmd.Detect();
         EXPECT_EQ(pmd.name, "Unknown") << "hidden before the unhide step";
+        board.clear_trace();
         pmd.Unhide();
-        EXPECT_EQ(lpc.function_disable(), 0x0042);
+        EXPECT_EQ(lpc.function_disable(), 0x8142);
+        // The whole word goes back as read, bit 3 cleared.
+        const sim::Access write_back{sim::Dir::Out, 16, 0xCFE, 0x8142};
+        EXPECT_EQ(std::count(board.trace().begin(), board.trace().end(), write_back), 1);
         pmd.Detect();
         expect_record(pmd, {31, 3, 0x24838086, 0, 0xE800, "intel 82801CAM (ICH3-M)"});
 
