@@ -40,6 +40,20 @@ SpdImage expected_image(const sim::Board& board, int slot, bool reachable) {
     return image;
 }
 
+// The runs of accesses that the SMBus controller does not decode (nor the
+// delay port take), between its transactions: the multiplexer selects.
+std::vector<std::size_t> select_runs(const sim::Machine& machine, const sim::SmbusHost& host) {
+    std::vector<std::size_t> runs;
+    bool in_run = false;
+    for (const sim::Access& a : machine.trace()) {
+        const bool select = a.port != hw::kDelayPort && !host.decodes(a.port);
+        if (select && !in_run) runs.push_back(0);
+        if (select) ++runs.back();
+        in_run = select;
+    }
+    return runs;
+}
+
 // Every preset with a controller, every slot, with and without the switch:
 // the module's bytes, 129 transactions for a module and the probe alone for
 // an empty socket; on an ASUS board each transaction is wrapped in exactly one
@@ -56,6 +70,10 @@ TEST(ReadSlotEndToEnd, EverySlotOfEveryPresetThroughEveryFamily) {
         sim::SmbusHost* host = board->host();
         ASSERT_NE(host, nullptr) << preset.name;
         sim::AsusMux* mux = board->mux();
+        // The switch is set by the controller's key, whether the board has
+        // one or not.
+        const bool has_mux_row = std::find(kAsmsTable.key.begin(), kAsmsTable.key.end(), pmd.did) !=
+                                 kAsmsTable.key.end();
         for (bool asus : {false, true}) {
             TSPD spd;
             for (int slot = 0; slot < kSpdSlots; ++slot) {
@@ -65,11 +83,24 @@ TEST(ReadSlotEndToEnd, EverySlotOfEveryPresetThroughEveryFamily) {
                 const bool present = board->module(slot) != nullptr && reachable;
                 const unsigned before = host->transactions_started();
                 if (mux != nullptr) mux->clear_log();
+                board->machine.clear_trace();
                 SpdImage image = filled(0xAA);
                 spd.ReadSlot(asus, pmd.did, static_cast<std::uint32_t>(pmd.bad), slot, image);
                 EXPECT_EQ(image, expected_image(*board, slot, reachable));
                 const unsigned reads = present ? 129 : 1;
                 EXPECT_EQ(host->transactions_started() - before, reads);
+                const std::vector<std::size_t> selects = select_runs(board->machine, *host);
+                if (asus && has_mux_row) {
+                    // On before the first transaction, off after the last, and
+                    // an off and the next on between each two.
+                    ASSERT_EQ(selects.size(), reads + 1);
+                    for (std::size_t i = 1; i < reads; ++i) {
+                        EXPECT_EQ(selects[i], 2 * selects.front()) << i;
+                    }
+                    EXPECT_EQ(selects.back(), selects.front());
+                } else {
+                    EXPECT_TRUE(selects.empty()) << "no multiplexer select";
+                }
                 if (mux == nullptr) continue;
                 std::vector<Event> expected;
                 for (unsigned i = 0; i < reads; ++i) {
