@@ -95,20 +95,64 @@ TEST(DDRfmtDesc, LabelsNameTheirBytesAlignedAndInHex) {
     }
 }
 
-TEST(DDRfmtDesc, ExactLabelsOfTheOddRows) {
+TEST(DDRfmtDesc, EveryLabelExactly) {
+    // The apostrophe of "Manufacturer's" in rows 37 and 43 is 0x81 0x66.
+    const std::string quote = "\x81\x66";
+    const std::string expected[kSpdRows] = {
+        "BYTE   0 [00h] : Number of Serial PD Bytes written during module production",
+        "BYTE   1 [01h] : Total number of Bytes in Serial PD device",
+        "BYTE   2 [02h] : Fundamental Memory Type (FPM, EDO, SDRAM...)",
+        "BYTE   3 [03h] : Number of Row Addresses on this assembly",
+        "BYTE   4 [04h] : Number of Column Addresses on this assembly",
+        "BYTE   5 [05h] : Number of Physical Banks on DIMM",
+        "BYTE 6-7 [06-07h] : Data Width of this assembly",
+        "BYTE   8 [08h] : Voltage Interface Level of this assembly",
+        "BYTE   9 [09h] : SDRAM Device Cycle time at Maximum Supported CAS Latency (CL), CL=X",
+        "BYTE  10 [0Ah] : SDRAM Device Access from Clock",
+        "BYTE  11 [0Bh] : DIMM configuration type (Non-parity, Parity or ECC)",
+        "BYTE  12 [0Ch] : Refresh Rate/Type",
+        "BYTE  13 [0Dh] : Primary SDRAM Width",
+        "BYTE  14 [0Eh] : Error Checking SDRAM Width",
+        "BYTE  15 [0Fh] : SDRAM Device Attributes: Minimum Clock Delay, Back-to-Back Random "
+        "Column Access",
+        "BYTE  16 [10h] : SDRAM Device Attributes: Burst Lengths Supported",
+        "BYTE  17 [11h] : SDRAM Device Attributes: Number of Banks on SDRAM Device",
+        "BYTE  18 [12h] : SDRAM Device Attributes: CAS Latency",
+        "BYTE  19 [13h] : SDRAM Device Attributes: CS Latency",
+        "BYTE  20 [14h] : SDRAM Device Attributes: Write Latency",
+        "BYTE  21 [15h] : SDRAM Module Attributes",
+        "BYTE  22 [16h] : SDRAM Device Attributes: General",
+        "BYTE  23 [17h] : SDRAM Device Minimum Clock Cycle at CLX-0.5",
+        "BYTE  24 [18h] : SDRAM Device Maximum Data Access Time (t AC ) from Clock at CLX-0.5",
+        "BYTE  25 [19h] : SDRAM Device Minimum Clock Cycle at CLX-1 3",
+        "BYTE  26 [1Ah] : SDRAM Device Maximum Data Access Time (t AC ) from Clock at CLX-1",
+        "BYTE  27 [1Bh] : SDRAM Device Minimum Row Precharge Time (t RP )",
+        "BYTE  28 [1Ch] : SDRAM Device Minimum Row Active to Row Active delay (t RRD )",
+        "BYTE  29 [1Dh] : SDRAM Device Minimum RAS to CAS delay (t RCD )",
+        "BYTE  30 [1Eh] : SDRAM Device Minimum Active to Precharge Time (t RAS )",
+        "BYTE  31 [1Fh] : Module Bank Density",
+        "BYTE  32 [20h] : Address and Command Input Setup Time Before Clock",
+        "BYTE  33 [21h] : Address and Command Input Hold Time After Clock",
+        "BYTE  34 [22h] : SDRAM Device Data/Data Mask Input Setup Time Before Data Strobe",
+        "BYTE  35 [23h] : SDRAM Device Data/Data Mask Input Hold Time After Data Strobe",
+        "BYTE  62 [3Eh] : SPD Revision",
+        "BYTE  63 [3Fh] : Checksum for Bytes 0-62",
+        "BYTE 64-71 [40-47h] : Manufacturer" + quote + "s JEDEC ID Code",
+        "BYTE  72 [48h] : Module Manufacturing Location",
+        "BYTE 73-90 [49-5Ah] : Module Part Number",
+        "BYTE 91-92 [5B-5Ch] : Module Revision Code",
+        "BYTE 93-94 [5D-5Eh] : Module Manufacturing Date",
+        "BYTE 95-98 [5F-62h] : Module Serial Number",
+        "BYTE 99-125 [63-7Dh] : Manufacturer" + quote + "s Specific Data",
+        "",
+        "",
+    };
     TSPD spd;
     DDRfmt_desc(spd);
-    EXPECT_EQ(spd.Row[0]->Description,
-              "BYTE   0 [00h] : Number of Serial PD Bytes written during module production");
-    EXPECT_EQ(spd.Row[6]->Description, "BYTE 6-7 [06-07h] : Data Width of this assembly");
-    EXPECT_EQ(spd.Row[24]->Description,
-              "BYTE  25 [19h] : SDRAM Device Minimum Clock Cycle at CLX-1 3");
-    EXPECT_EQ(spd.Row[37]->Description, std::string("BYTE 64-71 [40-47h] : Manufacturer") + '\x81' +
-                                            '\x66' + "s JEDEC ID Code")
-        << Hex(spd.Row[37]->Description);
-    EXPECT_EQ(spd.Row[43]->Description, std::string("BYTE 99-125 [63-7Dh] : Manufacturer") +
-                                            '\x81' + '\x66' + "s Specific Data")
-        << Hex(spd.Row[43]->Description);
+    for (std::size_t row = 0; row < kSpdRows; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(spd.Row[row]->Description, expected[row]) << Hex(spd.Row[row]->Description);
+    }
 }
 
 TEST(DDRfmtDesc, ReplacesEveryLabelAndEmptiesRows44And45) {
@@ -506,30 +550,80 @@ std::string OriginalFixed(long double value, int decimals, char separator) {
     return out;
 }
 
+// The value each fixed-point row computed from its byte, in the original
+// arithmetic: hundredths from the two nibbles, or quarters from bits 7 to 2
+// and 1 to 0.
+long double NibbleHundredthsOf(unsigned b) {
+    return ((b >> 4) * 10 + (b & 0x0F)) * 0.01L;
+}
+long double QuartersOf(unsigned b) {
+    return (b >> 2) + (b & 0x03) * 0.25L;
+}
+
 TEST(DDRfmtFixedPoint, MatchesExtendedPrecisionArithmeticForEveryByte) {
-    const long double hundredth = 0.01L;
-    const long double quarter = 0.25L;
+    struct Row {
+        std::size_t byte;
+        std::size_t row;
+        const char* label;
+        long double (*value)(unsigned);
+    };
+    const Row rows[] = {
+        {10, 9, "Tac  = ", NibbleHundredthsOf},  {24, 23, "Tac  = ", NibbleHundredthsOf},
+        {26, 25, "Tac  = ", NibbleHundredthsOf}, {27, 26, "Trp  = ", QuartersOf},
+        {28, 27, "Trrd = ", QuartersOf},         {29, 28, "Trcd = ", QuartersOf},
+        {32, 31, "", NibbleHundredthsOf},        {33, 32, "", NibbleHundredthsOf},
+        {34, 33, "", NibbleHundredthsOf},        {35, 34, "", NibbleHundredthsOf},
+    };
     for (const char separator : {'.', ','}) {
-        for (unsigned b = 1; b <= 0xFF; ++b) {
-            SCOPED_TRACE(b);
-            const auto byte = static_cast<std::uint8_t>(b);
-            const long double nibbles = ((b >> 4) * 10 + (b & 0x0F)) * hundredth;
-            const long double quarters = (b >> 2) + (b & 0x03) * quarter;
-            EXPECT_EQ(StatusOf(ImageWith({{10, byte}}), 9, separator),
-                      "Tac  = " + OriginalFixed(nibbles, 2, separator) + "ns");
-            EXPECT_EQ(StatusOf(ImageWith({{35, byte}}), 34, separator),
-                      OriginalFixed(nibbles, 2, separator) + "ns");
-            EXPECT_EQ(StatusOf(ImageWith({{27, byte}}), 26, separator),
-                      "Trp  = " + OriginalFixed(quarters, 2, separator) + "ns");
+        for (const Row& r : rows) {
+            SCOPED_TRACE(r.byte);
+            for (unsigned b = 1; b <= 0xFF; ++b) {
+                SCOPED_TRACE(b);
+                EXPECT_EQ(
+                    StatusOf(ImageWith({{r.byte, static_cast<std::uint8_t>(b)}}), r.row, separator),
+                    r.label + OriginalFixed(r.value(b), 2, separator) + "ns");
+            }
         }
-        for (int bit = 0; bit <= 5; ++bit) {
-            const auto cas = static_cast<std::uint8_t>(1u << bit);
-            const long double latency = 1 + bit * 0.5L;
-            EXPECT_EQ(StatusOf(ImageWith({{18, cas}}), 17, separator),
-                      "CAS Latency = " + OriginalFixed(latency, 1, separator) + ", Supported");
-            // Rows 24 and 25 sit one clock below CLX, down to 0.0.
-            EXPECT_EQ(StatusOf(ImageWith({{18, cas}, {25, 0x75}}), 24, separator),
-                      "Tclk = 7.5ns/CL" + OriginalFixed(latency - 1.0L, 1, separator));
+    }
+}
+
+// Every value of byte 18: the CAS latency list and the six latency suffixes,
+// with CLX and CLX - d computed as they once were.
+TEST(DDRfmtFixedPoint, LatenciesMatchExtendedPrecisionArithmeticForEveryByte18) {
+    const long double half = 0.5L;
+    const std::string access_time = "Tac  = ";
+    for (const char separator : {'.', ','}) {
+        const std::string access = access_time + OriginalFixed(0.75L, 2, separator) + "ns";
+        for (unsigned cas = 1; cas <= 0xFF; ++cas) {
+            SCOPED_TRACE(cas);
+            std::string list = "CAS Latency = ";
+            for (int bit = 5; bit >= 0; --bit)
+                if ((cas >> bit) & 1u) list += OriginalFixed(1 + bit * half, 1, separator) + ", ";
+            list += "Supported";
+            int i = 5;
+            while (i > 0 && ((cas >> i) & 1u) == 0) --i;
+            const long double clx = 1 + i * half;
+            auto suffix = [&](long double below) {
+                return "/CL" + OriginalFixed(clx - below, 1, separator);
+            };
+
+            TSPD spd;
+            DDRfmt_decode(spd,
+                          ImageWith({{9, 0x75},
+                                     {10, 0x75},
+                                     {18, static_cast<std::uint8_t>(cas)},
+                                     {23, 0x75},
+                                     {24, 0x75},
+                                     {25, 0x75},
+                                     {26, 0x75}}),
+                          separator);
+            EXPECT_EQ(spd.Row[17]->Status, list);
+            EXPECT_EQ(spd.Row[8]->Status, "Tclk = 7.5ns" + suffix(0));
+            EXPECT_EQ(spd.Row[9]->Status, access + suffix(0));
+            EXPECT_EQ(spd.Row[22]->Status, "Tclk = 7.5ns" + suffix(half));
+            EXPECT_EQ(spd.Row[23]->Status, access + suffix(half));
+            EXPECT_EQ(spd.Row[24]->Status, "Tclk = 7.5ns" + suffix(1.0L));
+            EXPECT_EQ(spd.Row[25]->Status, access + suffix(1.0L));
         }
     }
 }
@@ -676,6 +770,32 @@ TEST(DDRfmtDecode, EveryUniformImageDecodesWithinBytes0To127) {
         }
         EXPECT_EQ(a.Row[44]->Status, "");
         EXPECT_EQ(a.Row[45]->Status, "");
+    }
+}
+
+// Each byte alone set to each value, with two different guards beyond byte
+// 127: the rows come out the same, with no control characters in them.
+TEST(DDRfmtDecode, EveryValueOfEveryByteDecodesWithinBytes0To127) {
+    for (unsigned v = 0; v <= 0xFF; ++v) {
+        for (std::size_t at = 0; at < kSpdBytesUsed; ++at) {
+            SpdImage low = ImageWith({{at, static_cast<std::uint8_t>(v)}});
+            SpdImage high = low;
+            for (std::size_t i = kSpdBytesUsed; i < high.size(); ++i) high[i] = 0xFF;
+            TSPD a;
+            TSPD b;
+            DDRfmt_decode(a, low, ',');
+            DDRfmt_decode(b, high, ',');
+            for (std::size_t row = 0; row < kShownRows; ++row) {
+                const std::string& text = a.Row[row]->Status;
+                ASSERT_EQ(text, b.Row[row]->Status)
+                    << "byte " << at << " = " << v << ", row " << row;
+                for (const char ch : text) {
+                    const auto u = static_cast<unsigned char>(ch);
+                    ASSERT_TRUE(u >= 0x20 && u != 0x7F) << "byte " << at << " = " << v << ", row "
+                                                        << row << " holds " << unsigned(u);
+                }
+            }
+        }
     }
 }
 
