@@ -387,6 +387,22 @@ INSTANTIATE_TEST_SUITE_P(
                  37,
                  "Company Name = Unknown, Bank = 2, Number = 127 (DEC), CODE = 7F (HEX)"},
         TextCase{"maker none whatever follows", {{64, 0x00}, {65, 0xCE}, {66, 0x2C}}, 37, "None"},
+        // Number 0 is placed in its bank but has no name.
+        TextCase{"maker number 0",
+                 {{64, 0x80}},
+                 37,
+                 "Company Name = Unknown, Bank = 1, Number = 0 (DEC), "
+                 "CODE = 8000000000000000 (HEX)"},
+        TextCase{"maker continuation code then 0",
+                 {{64, 0x7F}},
+                 37,
+                 "Company Name = Unknown, 7F00000000000000 (HEX), \"" + kBlanks8 + "\" (ASCII)"},
+        // The stored name keeps its two-byte quotation mark.
+        TextCase{"maker name with 81 66",
+                 {{64, 0x7F}, {65, 0x7F}, {66, 0x7F}, {67, 0x3E}, {68, 0xFF}},
+                 37,
+                 "Company Name = c\x81\x66t Magazine, Bank = 4, Number = 62 (DEC), "
+                 "CODE = 7F7F7F3E (HEX)"},
         TextCase{"location 0", {{72, 0x00}}, 38, "00h"},
         TextCase{"location AB", {{72, 0xAB}}, 38, "ABh"},
         TextCase{"part number absent", {{73, 0}, {74, 'A'}, {75, 'B'}}, 39, ""},
