@@ -28,7 +28,7 @@ namespace ynvex::cli {
 namespace {
 
 constexpr const char* kProgram = "ynvex-cli";
-constexpr int kSlots = 8;
+constexpr int kSlots = kSpdSlots;
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
@@ -354,8 +354,8 @@ void PrintText(const std::string& text, const Options& o, std::ostream& out) {
 
 std::vector<int> SelectedSlots(const Options& o) {
     if (!o.all) return {o.slot.value_or(0)};
-    std::vector<int> slots;
-    for (int slot = 0; slot < kSlots; ++slot) slots.push_back(slot);
+    std::vector<int> slots(kSlots);
+    for (int slot = 0; slot < kSlots; ++slot) slots[slot] = slot;
     return slots;
 }
 

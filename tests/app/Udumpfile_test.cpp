@@ -16,7 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-using ::testing::StartsWith;
 
 const fs::path kData = fs::path(YNVEX_TEST_DATA) / "dumpfile";
 
