@@ -5,8 +5,6 @@
 namespace ynvex {
 namespace {
 
-using hw::io_delay;
-
 constexpr std::uint32_t kLowWordMask = 0x0000FFFF;
 constexpr std::uint32_t kByte0Mask = 0x000000FF;
 
@@ -15,16 +13,14 @@ constexpr std::uint32_t window(std::uint32_t byte) {
     return kPciConfigData + byte;
 }
 
-std::uint32_t in_delayed(std::uint32_t (*in)(std::uint32_t), std::uint32_t port) {
-    const std::uint32_t value = in(port);
-    io_delay(value);
-    return value;
-}
+// Every access of a configuration cycle is followed by one delay write.
+constexpr int kConfigDelays = 1;
 
-void out_delayed(void (*out)(std::uint32_t, std::uint32_t), std::uint32_t port,
-                 std::uint32_t value) {
-    out(port, value);
-    io_delay(value);
+std::uint32_t in_delayed(hw::PortIn in, std::uint32_t port) {
+    return hw::io_in_delayed(in, port, kConfigDelays);
+}
+void out_delayed(hw::PortOut out, std::uint32_t port, std::uint32_t value) {
+    hw::io_out_delayed(out, port, value, kConfigDelays);
 }
 
 // One configuration cycle: open the address, run the data accesses, close it.
@@ -39,12 +35,12 @@ std::uint32_t config_cycle(std::uint32_t bus, std::uint32_t dev, std::uint32_t f
 }
 
 std::uint32_t read(std::uint32_t bus, std::uint32_t dev, std::uint32_t func, std::uint32_t reg,
-                   std::uint32_t (*in)(std::uint32_t), std::uint32_t port, std::uint32_t mask) {
+                   hw::PortIn in, std::uint32_t port, std::uint32_t mask) {
     return config_cycle(bus, dev, func, reg, [&] { return in_delayed(in, port) & mask; });
 }
 
 void write(std::uint32_t bus, std::uint32_t dev, std::uint32_t func, std::uint32_t reg,
-           void (*out)(std::uint32_t, std::uint32_t), std::uint32_t port, std::uint32_t value) {
+           hw::PortOut out, std::uint32_t port, std::uint32_t value) {
     config_cycle(bus, dev, func, reg, [&] {
         out_delayed(out, port, value);
         return 0u;

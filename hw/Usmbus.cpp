@@ -44,8 +44,7 @@ constexpr std::uint32_t kReadBit = 0x01;
 constexpr std::uint32_t kByteMask = 0xFF;
 constexpr std::uint32_t kWordMask = 0xFFFF;
 
-// The family's registers at one base. Every port access is followed by two
-// delay writes.
+// The family's registers at one base.
 class SmbRegisters {
   public:
     SmbRegisters(const SmbusFamily& family, std::uint32_t base) : family_(family), base_(base) {}
@@ -75,17 +74,13 @@ class SmbRegisters {
     std::uint32_t port(std::uint32_t reg) const {
         return base_ + (indexed() ? family_.data_port : reg);
     }
-    static std::uint32_t delayed_in(std::uint32_t (*in)(std::uint32_t), std::uint32_t port) {
-        const std::uint32_t value = in(port);
-        hw::io_delay(value);
-        hw::io_delay(value);
-        return value;
+    // Every port access of a transaction is followed by two delay writes.
+    static constexpr int kDelays = 2;
+    static std::uint32_t delayed_in(hw::PortIn in, std::uint32_t port) {
+        return hw::io_in_delayed(in, port, kDelays);
     }
-    static void delayed_out(void (*out)(std::uint32_t, std::uint32_t), std::uint32_t port,
-                            std::uint32_t value) {
-        out(port, value);
-        hw::io_delay(value);
-        hw::io_delay(value);
+    static void delayed_out(hw::PortOut out, std::uint32_t port, std::uint32_t value) {
+        hw::io_out_delayed(out, port, value, kDelays);
     }
 
     const SmbusFamily& family_;

@@ -61,4 +61,19 @@ inline void io_delay(std::uint32_t value) {
     io_out8(kDelayPort, value);
 }
 
+using PortIn = std::uint32_t (*)(std::uint32_t port);
+using PortOut = void (*)(std::uint32_t port, std::uint32_t value);
+
+// An access followed by `delays` delay writes of the value transferred: the
+// configuration layer makes one, an SMBus transaction two.
+inline std::uint32_t io_in_delayed(PortIn in, std::uint32_t port, int delays) {
+    const std::uint32_t value = in(port);
+    for (int i = 0; i < delays; ++i) io_delay(value);
+    return value;
+}
+inline void io_out_delayed(PortOut out, std::uint32_t port, std::uint32_t value, int delays) {
+    out(port, value);
+    for (int i = 0; i < delays; ++i) io_delay(value);
+}
+
 }  // namespace ynvex::hw
