@@ -8,25 +8,10 @@
 #include "hw/ports.h"
 #include "sim/chipset.h"
 #include "sim/machine.h"
+#include "tests/detect/expect_record.h"
 
 namespace ynvex {
 namespace {
-
-struct Expected {
-    std::int32_t dev, func;
-    std::uint32_t did;
-    std::int32_t rid, bad;
-    std::string name;
-};
-
-void expect_record(const TPMD& pmd, const Expected& e) {
-    EXPECT_EQ(pmd.dev, e.dev);
-    EXPECT_EQ(pmd.func, e.func);
-    EXPECT_EQ(pmd.did, e.did);
-    EXPECT_EQ(pmd.rid, e.rid);
-    EXPECT_EQ(pmd.bad, e.bad);
-    EXPECT_EQ(pmd.name, e.name);
-}
 
 class DetectTest : public ::testing::Test {
   protected:

@@ -8,16 +8,10 @@
 #include "hw/ports.h"
 #include "sim/boards.h"
 #include "spd/Uspd.h"
+#include "tests/detect/expect_record.h"
 
 namespace ynvex {
 namespace {
-
-struct Expected {
-    std::int32_t dev, func;
-    std::uint32_t did;
-    std::int32_t rid, bad;
-    std::string name;
-};
 
 const std::map<std::string, Expected>& expectations() {
     static const std::map<std::string, Expected> table = {
@@ -79,12 +73,7 @@ TEST(PresetDetection, EveryPresetDetectsAsItsControllerRow) {
         TPMD pmd;
         pmd.Unhide();
         pmd.Detect();
-        EXPECT_EQ(pmd.dev, e.dev);
-        EXPECT_EQ(pmd.func, e.func);
-        EXPECT_EQ(pmd.did, e.did);
-        EXPECT_EQ(pmd.rid, e.rid);
-        EXPECT_EQ(pmd.bad, e.bad);
-        EXPECT_EQ(pmd.name, e.name);
+        expect_record(pmd, e);
     }
 }
 
